@@ -13,7 +13,7 @@ public:
 
 private:
     QString m_Name;
-    qint32 m_Role = 0;
+    qint32 m_Role = 1;  // a new user starts with role 1
 };
 
 inline constexpr qint32 kGuestRole = 4;

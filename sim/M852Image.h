@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QDateTime>
+#include <QJsonObject>
+#include <QList>
+#include <QMap>
+#include <QtGlobal>
+#include <optional>
+
+namespace sim {
+
+// The holding-register image of a simulated M852 controller.
+//
+// Registers are numbered from 1 (the Modbus wire address is one less). Only registers that the
+// controller really has are mapped; any other number is "unmapped" and a request touching it is
+// answered with exception 2 by the slave engine. The image is filled with the contents of a healthy
+// three-phase 480 V / 60 Hz installation in "System Ready" with a full event history.
+//
+// Time does not pass by itself: the owner calls advance(ms) (the front ends do it from a monotonic
+// timer), so tests are deterministic. Advancing runs the controller clock and counts the active time
+// delay down.
+class M852Image {
+public:
+    // `clockStart`: the controller clock's time at construction (default: a fixed date, so two images
+    // built alike are equal).
+    explicit M852Image(const QDateTime& clockStart = defaultClockStart());
+
+    [[nodiscard]] static QDateTime defaultClockStart();
+
+    [[nodiscard]] bool isMapped(int reg) const;
+    // True when every register in [first, first + count) is mapped.
+    [[nodiscard]] bool isRangeMapped(int first, int count) const;
+
+    // Raw access, no side effects. value() of an unmapped register is std::nullopt; set() of an
+    // unmapped register does nothing and returns false.
+    [[nodiscard]] std::optional<quint16> value(int reg) const;
+    [[nodiscard]] quint16 valueOr(int reg, quint16 fallback = 0) const;
+    bool set(int reg, quint16 value);
+
+    // A write from the master (function 6 or 16): stores the value and carries out what the
+    // controller does on such a write (commands in 1350..1353, clock set, ...). Returns false for an
+    // unmapped register.
+    bool write(int reg, quint16 value);
+
+    // Lets `ms` milliseconds of controller time pass.
+    void advance(qint64 ms);
+    [[nodiscard]] qint64 elapsedMs() const { return m_elapsedMs; }
+
+    // The controller clock as a date-time (what registers 1250..1254 hold).
+    [[nodiscard]] QDateTime clock() const;
+    void setClock(const QDateTime& dt);
+
+    // Every mapped register number, ascending.
+    [[nodiscard]] QList<int> mappedRegisters() const;
+    // {"<register>": value, ...} for every mapped register (unsigned 0..65535).
+    [[nodiscard]] QJsonObject toJson() const;
+
+    // Register numbers the program reads (also used by the tests).
+    static constexpr int kCommandRegister = 1350;
+    static constexpr int kClockFirst = 1250;
+    static constexpr int kClockCount = 5;
+
+private:
+    void populate();
+    void populateEventHistory();
+    void map(int first, const QList<quint16>& values);
+    void mapRange(int first, int count, quint16 value = 0);
+    void mapText(int first, int registers, const QByteArray& text);
+    void setCounter(int first, quint32 minutes);
+    void addToCounter(int first, quint32 minutes);
+    void writeClockRegisters();
+    void readClockRegisters();
+    void tickMinutes(qint64 minutes);
+    void advanceDelay(qint64 ms);
+    void startDelay(int code, int total);
+    void endDelay(bool expired);
+    void runCommand(int reg, quint16 value);
+    void clearEventHistory();
+    void resetMaintenance();
+    void resetHistoricalRecords();
+    void reloadDefaults();
+    void setContactor(int position);
+    void logEvent(int code, int state);
+
+    QMap<int, quint16> m_regs;
+    QDateTime m_clock;  // the controller's wall-clock time (kept in UTC so no zone rules apply)
+    qint64 m_elapsedMs = 0;
+    qint64 m_delayCarryMs = 0;  // time not yet taken off the active delay (below one unit)
+};
+
+}  // namespace sim

@@ -1,0 +1,147 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QObject>
+#include <QPointer>
+#include <QSerialPort>
+#include <QString>
+#include <memory>
+
+#include "comm/ComponentError.h"
+#include "sim/FaultConfig.h"
+
+class QIODevice;
+
+namespace sim {
+class M852Image;
+class SimulatedPort;
+}  // namespace sim
+
+// Error numbers raised by the serial service (the other COM_ operations do not catch failures; the
+// options dialog turns them into a beep and the scan tick drops them).
+inline constexpr quint32 kSerialErrorInvalidPort = kComponentErrorBase + 8002;  // port number refused
+inline constexpr quint32 kSerialErrorPortNotOpen = kComponentErrorBase + 8018;  // needs an open port
+
+// The program's one serial port: the COM_ operations over a QSerialPort at 57600,N,8,1, raw bytes.
+//
+// The line is polled. The service never reacts to incoming data; bytes pile up in QSerialPort's buffer
+// (filled by the event loop between scan ticks, or on demand by COM_ReceiveBufferIsEmpty) and are taken
+// one at a time by COM_Receive.
+//
+// Port numbers: 0 is the built-in simulated controller (no device at all); on Windows n is COMn;
+// elsewhere COM1-32 = /dev/ttyS0-31, COM33-64 = /dev/ttyUSB0-31, COM65-96 = /dev/ttyACM0-31, and any
+// number 1..255 can be mapped to another device path by an override (a by-id link, a pseudo-terminal).
+//
+// Buffers: the receive side is capped at 1024 bytes (QSerialPort's read buffer limit; once it is full
+// the driver keeps further bytes until the buffer is drained or discarded, so a flood between two ticks
+// costs memory only up to that cap). QSerialPort has no transmit-buffer size; COM_Send discards what
+// is still unsent before it writes, so the transmit side never holds more than the one frame just
+// handed over (at most 263 bytes).
+class CSerialService : public QObject {
+    Q_OBJECT
+public:
+    enum class OpenFailureKind { None, NoSuchDevice, InUse, PermissionDenied, Other };
+    // Why the last COM_OpenPort failed (kind None after a successful open).
+    struct OpenFailure {
+        OpenFailureKind kind = OpenFailureKind::None;
+        int number = 0;
+        QString device;
+        QString group;    // PermissionDenied: the group that owns the device, when known
+        QString message;  // one line, ready to be shown to the user
+    };
+    // One serial port found on this machine, for the options dialog.
+    struct PortInfo {
+        int number = -1;  // the port number that opens it (0 = simulated controller); -1 if none does
+        QString device;   // system location, e.g. /dev/ttyUSB0 or COM3; empty for the simulator
+        QString description;
+        QString manufacturer;
+        QString stablePath;  // e.g. /dev/serial/by-id/usb-FTDI_..-if00-port0; empty if none
+    };
+
+    static constexpr qint32 kBaudRate = 57600;
+    static constexpr qint64 kReceiveBufferSize = 1024;
+    static constexpr qint64 kTransmitBufferSize = 1024;
+
+    explicit CSerialService(QObject* parent = nullptr);
+    ~CSerialService() override;
+
+    CSerialService(const CSerialService&) = delete;
+    CSerialService& operator=(const CSerialService&) = delete;
+
+    // --- The COM_ operations -------------------------------------------------------------------
+    // Closes the port if open, resets the line settings, selects port 1 and empties the buffers.
+    void COM_Initialize();
+    // Port numbers 0..maxPortNumber(); anything else throws ComponentError(kSerialErrorInvalidPort).
+    // A change while the port is open takes effect at the next open.
+    void setCOM_Number(qint16 number);
+    [[nodiscard]] qint16 COM_Number() const { return m_number; }
+    [[nodiscard]] bool COM_IsOpen() const;
+    [[nodiscard]] bool COM_ReceiveBufferIsEmpty();
+    // Never throws and never blocks; on failure lastOpenFailure() tells why.
+    bool COM_OpenPort();
+    bool COM_ClosePort();
+    void COM_EmptyReceiveBuffer();
+    // Throws ComponentError(kSerialErrorPortNotOpen) when the port is closed.
+    void COM_Send(const QByteArray& frame);
+    // Takes exactly one received byte. Throws IndexOutOfRangeError when none is waiting and
+    // ComponentError(kSerialErrorPortNotOpen) when the port is closed.
+    [[nodiscard]] quint8 COM_Receive();
+
+    // --- Port selection ------------------------------------------------------------------------
+    [[nodiscard]] static QString lineSettings() { return QStringLiteral("57600,N,8,1"); }
+    [[nodiscard]] static int minPortNumber() { return 0; }
+    [[nodiscard]] static int maxPortNumber();
+
+    // Number -> device path. Entries outside 1..maxPortNumber() or with an empty path are ignored.
+    void setPortOverrides(const QMap<int, QString>& overrides);
+    [[nodiscard]] QMap<int, QString> portOverrides() const { return m_overrides; }
+    // The device `number` opens: the override, else the conventional device; empty for 0 (the
+    // simulated controller) and for a number that has no device.
+    [[nodiscard]] QString deviceForPort(int number) const;
+
+    [[nodiscard]] const OpenFailure& lastOpenFailure() const { return m_failure; }
+
+    // The serial ports of this machine, the simulated controller (number 0) first, then by number.
+    [[nodiscard]] static QList<PortInfo> detectPorts(const QMap<int, QString>& overrides = {});
+
+    // --- The built-in simulated controller (port 0) -----------------------------------------------
+    // Its register image lives as long as the service, so writes survive Disconnect/Connect.
+    [[nodiscard]] std::shared_ptr<sim::M852Image> simulatorImage();
+    void setSimulatorImage(std::shared_ptr<sim::M852Image> image);
+    // Faults for the next open of port 0 (and for the open one, if any).
+    void setSimulatorFaults(const sim::FaultConfig& faults);
+    [[nodiscard]] const sim::FaultConfig& simulatorFaults() const { return m_simFaults; }
+    // The simulated port while port 0 is open, else nullptr.
+    [[nodiscard]] sim::SimulatedPort* simulatedPort() const;
+
+signals:
+    // The open device failed underneath the program (USB adapter pulled, pseudo-terminal gone). The
+    // port is already closed when this arrives (queued, from the event loop).
+    void portLost(const QString& reason);
+
+private:
+    void onPortError(QSerialPort::SerialPortError error);
+    void onPortLost(quint64 session);
+    void reapBrokenPort();
+    void releaseDevice();
+    bool openSimulator();
+    bool openDevice(const QString& device);
+    void fail(OpenFailureKind kind, const QString& device, const QString& message, const QString& group = {});
+
+    qint16 m_number = 1;
+    QMap<int, QString> m_overrides;
+    OpenFailure m_failure;
+
+    // The open device: either the QSerialPort or the simulated port; both are children of this object.
+    QPointer<QIODevice> m_device;
+    QPointer<QSerialPort> m_port;
+    QPointer<sim::SimulatedPort> m_sim;
+    bool m_broken = false;  // the device failed; closed at the next safe moment
+    QString m_lostReason;
+    quint64 m_session = 0;  // counts opens, so a late loss report never hits a newer connection
+
+    std::shared_ptr<sim::M852Image> m_simImage;
+    sim::FaultConfig m_simFaults;
+};

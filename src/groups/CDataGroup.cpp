@@ -1,0 +1,128 @@
+#include "groups/CDataGroup.h"
+
+#include "app/clsApplication.h"
+#include "comm/CMsgManager.h"
+#include "comm/ComponentError.h"
+
+#include <algorithm>
+
+namespace {
+
+// Every live data object. RemoveMsgs works by WinID, so when two windows of one type are open (a
+// screen file may list a type twice) the first one to close would take the other's polls out of the
+// queue too; the survivors put their own packets back (see ~CDataGroup).
+std::vector<CDataGroup*>& liveGroups() {
+    static std::vector<CDataGroup*> groups;
+    return groups;
+}
+
+constexpr qint32 kReadHoldingRegisters = 3;
+
+}  // namespace
+
+CDataGroup::CDataGroup(qint32 winId, std::span<const ReadBlock> reads, std::span<const WriteBlock> writes,
+                       CMsgManager* manager, QObject* parent)
+    : QObject(parent), m_WinID(winId), m_reads(reads), m_writes(writes) {
+    if (!manager) {
+        if (auto* app = clsApplication::instance()) manager = app->MsgManager();
+    }
+    if (!manager)
+        throw ComponentError(kComponentErrorBase, QStringLiteral("CDataGroup::Class_Initialize"),
+                             QStringLiteral("No message manager"));
+    m_MsgManager = manager;
+    connect(manager, &CMsgManager::MessageReady, this, &CDataGroup::m_MsgManager_MessageReady,
+            Qt::DirectConnection);
+    liveGroups().push_back(this);
+    RequestData(0);
+}
+
+CDataGroup::~CDataGroup() {
+    auto& live = liveGroups();
+    live.erase(std::remove(live.begin(), live.end(), this), live.end());
+    if (!m_MsgManager) return;
+    m_MsgManager->RemoveMsgs(static_cast<qint16>(m_WinID));
+    for (CDataGroup* other : live) {
+        if (other->m_WinID != m_WinID || other->m_MsgManager != m_MsgManager) continue;
+        for (const PacketPtr& p : other->m_polls) m_MsgManager->AddMsgPacket(p);
+    }
+    m_MsgManager = nullptr;
+}
+
+CMsgManager* CDataGroup::MsgManager() const { return m_MsgManager.data(); }
+
+void CDataGroup::RequestData(qint16 deviceAddr) {
+    if (!m_MsgManager) return;
+    for (const ReadBlock& b : m_reads) {
+        auto p = std::make_shared<CMsgPacketNode>();
+        p->setWinID(static_cast<qint16>(m_WinID));
+        p->setDeviceAddr(deviceAddr);
+        p->setMsgType(kReadHoldingRegisters);
+        p->setPersistent(true);
+        p->setStartingReg(b.start);
+        p->setNumReg(b.count);
+        m_polls.push_back(p);
+        m_MsgManager->AddMsgPacket(p);
+    }
+}
+
+void CDataGroup::SendSetup() {
+    if (!m_MsgManager) return;
+    // All packets are built before any is queued, so a field that cannot be encoded queues nothing.
+    std::vector<PacketPtr> packets;
+    for (int i = 0; i < int(m_writes.size()); ++i) {
+        const WriteBlock& b = m_writes[i];
+        const std::vector<qint16> values = EncodeBlock(i);
+        if (int(values.size()) != b.count)
+            throw ComponentError(kComponentErrorBase, QStringLiteral("CDataGroup::SendSetup"),
+                                 QStringLiteral("Write block %1 has %2 values for %3 registers")
+                                     .arg(b.start)
+                                     .arg(values.size())
+                                     .arg(b.count));
+        auto p = std::make_shared<CMsgPacketNode>();
+        p->setWinID(static_cast<qint16>(m_WinID));
+        p->setDeviceAddr(0);
+        p->setMsgType(b.function);
+        p->setPersistent(false);
+        p->setStartingReg(b.start);
+        p->setNumReg(b.count);
+        for (int r = 0; r < b.count; ++r) p->setData(r, values[std::size_t(r)]);
+        packets.push_back(std::move(p));
+    }
+    for (const PacketPtr& p : packets) m_MsgManager->AddMsgPacket(p);
+}
+
+std::vector<qint16> CDataGroup::EncodeBlock(int) const { return {}; }
+
+bool CDataGroup::DecodeReply(const CMsgPacketNode& reply) {
+    m_Reply = &reply;
+    try {
+        return ParseReply();
+    } catch (...) {
+        // A reply shorter than its block (or any other decoding fault): what was copied stays.
+        return false;
+    }
+}
+
+bool CDataGroup::ParseReply() {
+    if (!m_Reply) return false;
+    int block = -1;
+    for (int i = 0; i < int(m_reads.size()); ++i) {
+        if (m_reads[i].start == m_Reply->StartingReg()) {
+            block = i;
+            break;
+        }
+    }
+    if (block < 0) block = FallbackBlock();
+    if (block < 0 || block >= int(m_reads.size())) return false;
+    DecodeBlock(block, Registers(*m_Reply));
+    return true;
+}
+
+void CDataGroup::m_MsgManager_MessageReady(qint32 WinID) {
+    if (WinID != m_WinID || !m_MsgManager) return;
+    const CMsgPacketNode& reply = m_MsgManager->GetWaitingData();
+    m_Reply = &reply;
+    // Replies to writes (functions 6 and 16) carry nothing to show.
+    if (reply.MsgType() != kReadHoldingRegisters) return;
+    if (DecodeReply(reply)) emit DataRefreshed(m_WinID);
+}

@@ -1,0 +1,96 @@
+#include "groups/CDisplayWindow.h"
+
+#include "app/UiServices.h"
+#include "app/clsApplication.h"
+#include "comm/CMsgManager.h"
+#include "files/clsWndManager.h"
+#include "groups/CDataGroup.h"
+#include "groups/CSetupDialog.h"
+#include "users/clsUser.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMouseEvent>
+
+CDisplayWindow::CDisplayWindow(std::unique_ptr<CDataGroup> data, QWidget* parent)
+    : QWidget(parent), m_Data(std::move(data)), m_WinID(m_Data->WinID()) {
+    connect(m_Data.get(), &CDataGroup::DataRefreshed, this, &CDisplayWindow::m_Data_DataRefreshed,
+            Qt::DirectConnection);
+}
+
+CDisplayWindow::~CDisplayWindow() { Unload(); }
+
+qint32 CDisplayWindow::WinID() const { return m_WinID; }
+
+bool CDisplayWindow::SetupAllowed() {
+    const clsApplication* app = clsApplication::instance();
+    if (!app || !app->MsgManager() || !app->CurrentUser()) return false;
+    return app->MsgManager()->IsConnected() && app->CurrentUser()->Role() != kGuestRole;
+}
+
+CSetupDialog* CDisplayWindow::CreateSetupDialog(QWidget*) { return nullptr; }
+
+QWidget* CDisplayWindow::dialogOwner() const {
+    if (m_WndMgr && m_WndMgr->owner()) return m_WndMgr->owner();
+    return const_cast<CDisplayWindow*>(this)->window();
+}
+
+CSetupDialog* CDisplayWindow::SetupDialog() {
+    if (!m_Setup && SetupAvailable() && !m_unloaded) m_Setup = CreateSetupDialog(dialogOwner());
+    return m_Setup;
+}
+
+void CDisplayWindow::Load(clsWndManager* manager) {
+    if (m_loaded) return;
+    m_loaded = true;
+    m_WndMgr = manager;
+    SetupDialog();  // loaded hidden with the window
+    if (m_WndMgr) m_WndMgr->SetScreenChanged();
+}
+
+void CDisplayWindow::Unload() {
+    if (m_unloaded) return;
+    m_unloaded = true;
+    // The window manager goes before the display windows when the main window is torn down; then
+    // there is no one left to tell.
+    if (m_loaded && m_WndMgr) {
+        m_WndMgr->WndUnloaded(m_WinID);
+        m_WndMgr->SetScreenChanged();
+    }
+    delete m_Setup.data();
+    m_Data.reset();
+}
+
+void CDisplayWindow::RunSetup() {
+    if (!SetupAvailable() || !m_Data) return;
+    QPointer<CSetupDialog> dialog = SetupDialog();
+    if (!dialog) return;
+    QPointer<CDisplayWindow> self(this);
+    dialog->FillFromData(*m_Data);
+    ui::services().execDialog(*dialog);
+    // OK and Cancel both unload the dialog; the next RunSetup loads a fresh one.
+    if (self && dialog) delete dialog.data();
+}
+
+void CDisplayWindow::m_Data_DataRefreshed(qint32 WinID) {
+    if (m_Data && WinID == m_Data->WinID()) UpdateDisplay();
+}
+
+void CDisplayWindow::mouseDoubleClickEvent(QMouseEvent* event) {
+    // On the background or on a label; other controls (frames, lists) keep their own double-click.
+    QWidget* target = childAt(event->position().toPoint());
+    const bool onBackgroundOrLabel = !target || qobject_cast<QLabel*>(target);
+    if (onBackgroundOrLabel && SetupAvailable() && SetupAllowed()) {
+        event->accept();
+        RunSetup();
+        return;
+    }
+    QWidget::mouseDoubleClickEvent(event);
+}
+
+void CDisplayWindow::closeEvent(QCloseEvent* event) {
+    // Unloading happens now, not when the deferred deletion comes: a screen opened right after must
+    // not lose the polls of its new windows to this window's RemoveMsgs.
+    QWidget::closeEvent(event);
+    if (event->isAccepted()) Unload();
+}

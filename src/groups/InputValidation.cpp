@@ -1,0 +1,46 @@
+#include "groups/InputValidation.h"
+
+#include "app/UiServices.h"
+#include "groups/SharedRoutines.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPalette>
+
+void SetBackColor(QWidget* control, const QColor& color) {
+    if (!control) return;
+    QPalette p = control->palette();
+    p.setColor(QPalette::Base, color);
+    control->setPalette(p);
+}
+
+QColor BackColor(const QWidget* control) {
+    return control ? control->palette().color(QPalette::Base) : QColor();
+}
+
+bool ValidateRange(QLineEdit* box, double min, double max) {
+    if (!box) return true;
+    const bool valid = IsNumberInRange(box->text(), min, max);
+    SetBackColor(box, valid ? kValidBackColor : kInvalidBackColor);
+    return !valid;
+}
+
+CNumericKeyFilter::CNumericKeyFilter(QString extra, QObject* parent) : QObject(parent), m_extra(std::move(extra)) {}
+
+CNumericKeyFilter* CNumericKeyFilter::install(QLineEdit* box, const QString& extra) {
+    auto* filter = new CNumericKeyFilter(extra, box);
+    box->installEventFilter(filter);
+    return filter;
+}
+
+bool CNumericKeyFilter::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const QString text = key->text();
+    if (text.isEmpty() || (key->modifiers() & Qt::ControlModifier)) return false;
+    const QChar c = text.at(0);
+    if (c == u'\b' || c.unicode() < 0x20 || c.unicode() == 0x7F) return false;  // Backspace, Enter, Esc...
+    if ((c >= u'0' && c <= u'9') || m_extra.contains(c)) return false;
+    ui::services().beep();
+    return true;
+}

@@ -1,0 +1,13 @@
+#include "CommTestUtil.h"
+
+#include <QCoreApplication>
+
+// One executable for the comm subsystem: the codec, the packets and queue, the message manager.
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    int failures = 0;
+    failures += runModbusMasterTests(argc, argv);
+    failures += runQueueTests(argc, argv);
+    failures += runMsgManagerTests(argc, argv);
+    return failures == 0 ? 0 : 1;
+}

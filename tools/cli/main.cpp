@@ -1,0 +1,40 @@
+// field-console-cli: reads and writes controller registers from scripts, on the program's own
+// polling engine and scan loop.
+
+#include <QCoreApplication>
+#include <QTextStream>
+#include <cstdio>
+
+#include "CliOptions.h"
+#include "CliSession.h"
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("field-console-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(FC_VERSION));
+
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    QString error;
+    const auto options = CliOptions::parse(app.arguments().mid(1), &error);
+    if (!options) {
+        err << "field-console-cli: " << error << "\n(field-console-cli --help shows the usage)\n" << Qt::flush;
+        return 2;
+    }
+    switch (options->command) {
+        case CliOptions::Command::Help:
+            out << CliOptions::usage() << Qt::flush;
+            return 0;
+        case CliOptions::Command::Version:
+            out << "field-console-cli " << QCoreApplication::applicationVersion() << '\n' << Qt::flush;
+            return 0;
+        default:
+            break;
+    }
+
+    CliSession session(*options, out, err);
+    QObject::connect(&session, &CliSession::finished, &app, [](int code) { QCoreApplication::exit(code); });
+    session.start();
+    return app.exec();
+}
