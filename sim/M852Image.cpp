@@ -113,22 +113,24 @@ struct EpisodeEvent {
 
 // Typical sequences of a utility-to-genset installation, oldest event first.
 const std::vector<EpisodeEvent> kExercise = {
-    {0, 170, 1}, {0, 72, 1},  {1, 140, 1},  {1, 57, 1},  {30, 184, 1},
+    {0, 170, 1},  {0, 72, 1},   {1, 140, 1}, {1, 57, 1},   {30, 184, 1},
     {30, 170, 0}, {35, 183, 1}, {35, 72, 0}, {36, 140, 0}, {36, 57, 0},
 };
 const std::vector<EpisodeEvent> kOutage = {
-    {0, 75, 1},  {0, 56, 0},  {0, 139, 0}, {0, 182, 1},  {0, 72, 1},   {1, 140, 1},
-    {1, 57, 1},  {1, 185, 1}, {1, 62, 1},  {1, 161, 1},  {47, 75, 0},  {47, 139, 1},
-    {47, 56, 1}, {52, 186, 1}, {52, 61, 1}, {52, 161, 1}, {57, 183, 1}, {57, 72, 0},
-    {58, 140, 0}, {58, 57, 0},
+    {0, 75, 1},  {0, 56, 0},   {0, 139, 0},  {0, 182, 1}, {0, 72, 1},   {1, 140, 1}, {1, 57, 1},
+    {1, 185, 1}, {1, 62, 1},   {1, 161, 1},  {47, 75, 0}, {47, 139, 1}, {47, 56, 1}, {52, 186, 1},
+    {52, 61, 1}, {52, 161, 1}, {57, 183, 1}, {57, 72, 0}, {58, 140, 0}, {58, 57, 0},
 };
 constexpr int kOutageLossMinutes = 52;  // from the loss (minute 0) to the return to Source N
 const std::vector<EpisodeEvent> kTest = {
-    {0, 2, 1},  {0, 2, 0},   {0, 169, 1}, {0, 72, 1},  {1, 140, 1},  {15, 2, 1},
+    {0, 2, 1},  {0, 2, 0},    {0, 169, 1},  {0, 72, 1},  {1, 140, 1},  {15, 2, 1},
     {15, 2, 0}, {15, 169, 0}, {20, 183, 1}, {20, 72, 0}, {21, 140, 0},
 };
 const std::vector<EpisodeEvent> kSettings = {
-    {0, 138, 1}, {0, 213, 1}, {2, 4, 1}, {2, 4, 0},
+    {0, 138, 1},
+    {0, 213, 1},
+    {2, 4, 1},
+    {2, 4, 0},
 };
 
 }  // namespace
@@ -180,7 +182,8 @@ QList<int> M852Image::mappedRegisters() const { return m_regs.keys(); }
 
 QJsonObject M852Image::toJson() const {
     QJsonObject o;
-    for (auto it = m_regs.constBegin(); it != m_regs.constEnd(); ++it) o.insert(QString::number(it.key()), it.value());
+    for (auto it = m_regs.constBegin(); it != m_regs.constEnd(); ++it)
+        o.insert(QString::number(it.key()), it.value());
     return o;
 }
 
@@ -265,11 +268,12 @@ void M852Image::populate() {
               5, 10, 0, 0, 0, 0, 0, 0, 0, 15, 30, 0, 0, 0, 0, 0, 0, 0});
     // Common alarm slots 800-844: the controller's event per slot, bit 15 = assigned.
     static constexpr std::array<int, 45> kAlarmCodes = {
-        24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 65, 75, 76, 77, 78, 79, 80, 81,
+        24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36,  37,  38,  65,  75,  76,  77,  78,  79,  80, 81,
         82, 83, 84, 85, 86, 87, 88, 89, 90, 91, 92, 93, 121, 122, 123, 133, 134, 136, 137, 141, 142, 143};
     for (int i = 0; i < 45; ++i) {
         const int code = kAlarmCodes[size_t(i)];
-        const bool assigned = code == 87 || code == 88 || code == 92 || code == 121 || code == 134 || code == 136;
+        const bool assigned =
+            code == 87 || code == 88 || code == 92 || code == 121 || code == 134 || code == 136;
         m_regs.insert(800 + i, static_cast<quint16>(code | (assigned ? 0x8000 : 0)));
     }
     // Exerciser 900-908: manual mode, 30 minutes, next manual exercise next Wednesday 10:00; 904
@@ -310,12 +314,12 @@ void M852Image::populate() {
     map(kEnableDst, {1, packDate(nthSunday(today.year(), 3, 2)), packDate(nthSunday(today.year(), 11, 1))});
     writeClockRegisters();
     // Maintenance counters 1300-1311 (minutes), transfer counts and times 1312-1319, dates.
-    setCounter(kNotInPrefTotal, 74040);  // 1234 h
-    setCounter(kNotInPrefMaint, 2710);   // 45:10
-    setCounter(kInStandbyTotal, 70815);  // 1180:15
-    setCounter(kInStandbyMaint, 2580);   // 43:00
-    setCounter(kOperTimeTotal, 2788800); // 46480 h, about five years and four months
-    setCounter(kOperTimeMaint, 233280);  // 3888 h
+    setCounter(kNotInPrefTotal, 74040);   // 1234 h
+    setCounter(kNotInPrefMaint, 2710);    // 45:10
+    setCounter(kInStandbyTotal, 70815);   // 1180:15
+    setCounter(kInStandbyMaint, 2580);    // 43:00
+    setCounter(kOperTimeTotal, 2788800);  // 46480 h, about five years and four months
+    setCounter(kOperTimeMaint, 233280);   // 3888 h
     map(1312, {412, 37, 2, 0, 23, 4, 96, 88, packDate(QDate(2019, 3, 14)), packDate(QDate(2023, 11, 2))});
     // Command registers 1350-1353: nothing pending, manual exercise enabled.
     mapRange(kCommandRegister, 4, 0);
@@ -335,9 +339,8 @@ void M852Image::populate() {
 void M852Image::populateEventHistory() {
     mapRange(kEventFirst, kEventRecords * kEventSize, 0);
     // Episodes, newest first; each ends some days before the next newer one began.
-    const std::array<const std::vector<EpisodeEvent>*, 8> cycle = {&kExercise, &kTest,     &kExercise,
-                                                                   &kSettings, &kExercise, &kOutage,
-                                                                   &kExercise, &kTest};
+    const std::array<const std::vector<EpisodeEvent>*, 8> cycle = {
+        &kExercise, &kTest, &kExercise, &kSettings, &kExercise, &kOutage, &kExercise, &kTest};
     // The newest episode started two days ago at 10:00 controller time.
     QDateTime start(m_clock.date().addDays(-2), QTime(10, 0), QTimeZone::utc());
     int record = 0;
@@ -394,6 +397,18 @@ void M852Image::advance(qint64 ms) {
     advanceDelay(ms);
 }
 
+void M852Image::advanceTo(qint64 monotonicNs) {
+    if (!m_referenceNs) {
+        m_referenceNs = monotonicNs;
+        return;
+    }
+    // Advance in whole milliseconds; the reference moves by exactly that much, so nothing is lost.
+    const qint64 ms = (monotonicNs - *m_referenceNs) / 1'000'000;
+    if (ms <= 0) return;
+    *m_referenceNs += ms * 1'000'000;
+    advance(ms);
+}
+
 void M852Image::tickMinutes(qint64 minutes) {
     const quint32 m = static_cast<quint32>(std::min<qint64>(minutes, 0x7FFFFFFF));
     addToCounter(kOperTimeTotal, m);
@@ -438,14 +453,33 @@ void M852Image::endDelay(bool expired) {
     const int code = valueOr(kDelayCode);
     if (expired) {
         switch (code) {
-        case 1: case 2: case 4: case 5: logEvent(kEvEngineStartTimeout, 1); break;
-        case 3: case 6: logEvent(kEvCooldownTimeout, 1); break;
-        case 7: logEvent(kEvFromPreferredTimeout, 1); break;
-        case 8: logEvent(kEvFromStandbyTimeout, 1); break;
-        case kTimerOffToStandby: logEvent(kEvOffToStandbyTimeout, 1); break;
-        case kTimerOffToPreferred: logEvent(kEvOffToPreferredTimeout, 1); break;
-        case kTimerExercise: logEvent(kEvExerciseTimeout, 1); break;
-        default: break;
+            case 1:
+            case 2:
+            case 4:
+            case 5:
+                logEvent(kEvEngineStartTimeout, 1);
+                break;
+            case 3:
+            case 6:
+                logEvent(kEvCooldownTimeout, 1);
+                break;
+            case 7:
+                logEvent(kEvFromPreferredTimeout, 1);
+                break;
+            case 8:
+                logEvent(kEvFromStandbyTimeout, 1);
+                break;
+            case kTimerOffToStandby:
+                logEvent(kEvOffToStandbyTimeout, 1);
+                break;
+            case kTimerOffToPreferred:
+                logEvent(kEvOffToPreferredTimeout, 1);
+                break;
+            case kTimerExercise:
+                logEvent(kEvExerciseTimeout, 1);
+                break;
+            default:
+                break;
         }
     }
     if (code == kTimerExercise) logEvent(kEvExercise, 0);

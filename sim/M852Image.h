@@ -16,6 +16,14 @@ namespace sim {
 // answered with exception 2 by the slave engine. The image is filled with the contents of a healthy
 // three-phase 480 V / 60 Hz installation in "System Ready" with a full event history.
 //
+// Mapped: 1-99 (status, measurements, source settings, time delays, setpoints, programmable I/O),
+// 150-649 (event history, 100 records of 5; 600 doubles as the relay output register), 650-652
+// (active time delay), 740-743, 750-785 (load control), 800-844 (common alarms), 900-908 (exerciser),
+// 910-993 (calendar), 1000-1003 (network port), 1010-1013 (last loss of the preferred source),
+// 1110-1164 (texts), 1200-1206 (versions), 1250-1254 (clock), 1300-1321 (maintenance), 1350-1353
+// (commands), 1400-1411 (calibration), 1500-1508 (state machine), 9900-9919 and 9950-9969 (message
+// stacks), 9999 (device id).
+//
 // Time does not pass by itself: the owner calls advance(ms) (the front ends do it from a monotonic
 // timer), so tests are deterministic. Advancing runs the controller clock and counts the active time
 // delay down.
@@ -45,6 +53,12 @@ public:
     // Lets `ms` milliseconds of controller time pass.
     void advance(qint64 ms);
     [[nodiscard]] qint64 elapsedMs() const { return m_elapsedMs; }
+    // Lets the time pass from the previous call's instant to `monotonicNs` (any monotonic clock in
+    // nanoseconds; parts of a millisecond are carried to the next call). The first call, and the
+    // first after resetTimeReference(), only notes the instant. Front ends that come and go (a port
+    // closed and opened again) use it so the controller's clock keeps running in between.
+    void advanceTo(qint64 monotonicNs);
+    void resetTimeReference() { m_referenceNs.reset(); }
 
     // The controller clock as a date-time (what registers 1250..1254 hold).
     [[nodiscard]] QDateTime clock() const;
@@ -85,7 +99,9 @@ private:
     QMap<int, quint16> m_regs;
     QDateTime m_clock;  // the controller's wall-clock time (kept in UTC so no zone rules apply)
     qint64 m_elapsedMs = 0;
-    qint64 m_delayCarryMs = 0;  // time not yet taken off the active delay (below one unit)
+    qint64 m_delayCarryMs = 0;
+    std::optional<qint64> m_referenceNs;  // instant of the last advanceTo()  // time not yet taken off the
+                                          // active delay (below one unit)
 };
 
 }  // namespace sim

@@ -1,5 +1,9 @@
 #include "sim/PtyFrontEnd.h"
 
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -10,9 +14,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <termios.h>
-#include <unistd.h>
 
 #include "sim/M852Image.h"
 
@@ -46,6 +47,7 @@ PtyFrontEnd::PtyFrontEnd(SlaveEngine& engine, const FaultConfig& faults, QObject
     m_outputTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_outputTimer, &QTimer::timeout, this, &PtyFrontEnd::pumpOutput);
     m_engine.setRequestObserver([this](const SlaveEngine::Request& r) { m_justHandled.push_back(r); });
+    syncTime();  // notes the start
 }
 
 PtyFrontEnd::~PtyFrontEnd() {
@@ -60,7 +62,9 @@ PtyFrontEnd::~PtyFrontEnd() {
 
 bool PtyFrontEnd::open(QString* error) {
     auto fail = [&](const char* what) {
-        if (error) *error = QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromLocal8Bit(std::strerror(errno)));
+        if (error)
+            *error = QStringLiteral("%1: %2").arg(QLatin1String(what),
+                                                  QString::fromLocal8Bit(std::strerror(errno)));
         if (m_master >= 0) ::close(m_master);
         m_master = -1;
         return false;
@@ -121,15 +125,7 @@ bool PtyFrontEnd::setLogFile(const QString& path, QString* error) {
     return true;
 }
 
-void PtyFrontEnd::syncTime() {
-    const qint64 t = m_clock.nsecsElapsed();
-    m_imageCarryNs += t - m_imageSyncedNs;
-    m_imageSyncedNs = t;
-    if (m_imageCarryNs >= 1'000'000) {
-        m_engine.image().advance(m_imageCarryNs / 1'000'000);
-        m_imageCarryNs %= 1'000'000;
-    }
-}
+void PtyFrontEnd::syncTime() { m_engine.image().advanceTo(m_clock.nsecsElapsed()); }
 
 void PtyFrontEnd::onReadable() {
     char buf[512];

@@ -40,7 +40,8 @@ public:
     bool createLink(const QString& linkPath, QString* error = nullptr);
 
     // Every handled request is appended to `path` as one JSON line:
-    // {"t_ms":..,"slave":..,"function":..,"start":..,"count":..,"values":[..],"answer":"ok" |
+    // {"t_ms": ms since the front end started,
+    // "slave":..,"function":..,"start":..,"count":..,"values":[..],"answer":"ok" |
     //  "exception N" | "ignored", "fault":{"dropped":true,"crc":true,"truncated":true,"stray":N}}
     // ("values": registers written, or read; "fault" only when one was injected).
     bool setLogFile(const QString& path, QString* error = nullptr);
@@ -70,8 +71,6 @@ private:
     QTimer m_rearmTimer;  // re-enables reading after the client hung up (EIO)
     QTimer m_outputTimer;
     QElapsedTimer m_clock;
-    qint64 m_imageSyncedNs = 0;
-    qint64 m_imageCarryNs = 0;
     qint64 m_lastByteNs = -1;
     qint64 m_lineFreeNs = 0;
     struct Out {

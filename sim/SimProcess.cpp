@@ -57,12 +57,14 @@ std::optional<QByteArray> SimProcess::command(const QByteArray& line, int timeou
 }
 
 bool SimProcess::setRegister(int reg, quint16 value, int timeoutMs) {
-    const auto answer = command("set " + QByteArray::number(reg) + '=' + QByteArray::number(value), timeoutMs);
+    const auto answer =
+        command("set " + QByteArray::number(reg) + '=' + QByteArray::number(value), timeoutMs);
     return answer && *answer == "ok";
 }
 
 std::optional<QList<quint16>> SimProcess::registers(int reg, int count, int timeoutMs) {
-    const auto answer = command("get " + QByteArray::number(reg) + ' ' + QByteArray::number(count), timeoutMs);
+    const auto answer =
+        command("get " + QByteArray::number(reg) + ' ' + QByteArray::number(count), timeoutMs);
     if (!answer || !answer->startsWith("values")) return std::nullopt;
     const QList<QByteArray> parts = answer->split(' ');
     if (parts.size() != count + 1) return std::nullopt;

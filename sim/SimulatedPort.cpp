@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QThread>
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <limits>
 
@@ -27,11 +28,12 @@ SimulatedPort::SimulatedPort(std::shared_ptr<M852Image> image, const FaultConfig
       m_image(image ? std::move(image) : std::make_shared<M852Image>()),
       m_engine(std::make_unique<SlaveEngine>(*m_image)),
       m_faults(faults) {
-    auto timer = std::make_shared<QElapsedTimer>();
-    timer->start();
-    m_now = [timer] { return timer->nsecsElapsed(); };
-    m_epochNs = m_now();
-    m_imageSyncedNs = m_epochNs;
+    m_now = [] {
+        return std::chrono::duration_cast<std::chrono::nanoseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    };
+    m_image->advanceTo(m_now());
     m_notify.setSingleShot(true);
     m_notify.setTimerType(Qt::PreciseTimer);
     connect(&m_notify, &QTimer::timeout, this, &SimulatedPort::onNotifyTimer);
@@ -54,9 +56,8 @@ void SimulatedPort::setFaultConfig(const FaultConfig& faults) { m_faults.setConf
 void SimulatedPort::setTimeSource(TimeSource now) {
     if (!now) return;
     m_now = std::move(now);
-    m_epochNs = m_now();
-    m_imageSyncedNs = m_epochNs;
-    m_imageCarryNs = 0;
+    m_image->resetTimeReference();
+    m_image->advanceTo(m_now());
     m_lineFreeNs = 0;
     m_lastWriteNs = -1;
     m_inFlight.clear();
@@ -86,16 +87,7 @@ void SimulatedPort::collectArrived() const {
     }
 }
 
-void SimulatedPort::syncImageTime() const {
-    // Advance the controller in whole milliseconds and carry the rest, so no time is lost.
-    const qint64 t = now();
-    m_imageCarryNs += t - m_imageSyncedNs;
-    m_imageSyncedNs = t;
-    if (m_imageCarryNs >= 1'000'000) {
-        m_image->advance(m_imageCarryNs / 1'000'000);
-        m_imageCarryNs %= 1'000'000;
-    }
-}
+void SimulatedPort::syncImageTime() const { m_image->advanceTo(now()); }
 
 qint64 SimulatedPort::bytesAvailable() const {
     collectArrived();

@@ -46,7 +46,8 @@ public:
     [[nodiscard]] const FaultConfig& faultConfig() const { return m_faults.config(); }
     [[nodiscard]] const FaultInjector::Stats& faultStats() const { return m_faults.stats(); }
 
-    // Replaces the clock (tests). The image's time is advanced by the same source.
+    // Replaces the clock (tests). The image's time is advanced by the same source. The default is the
+    // system's monotonic clock, shared by every port, so a shared image keeps its time across ports.
     void setTimeSource(TimeSource now);
 
     bool open(OpenMode mode) override;
@@ -86,9 +87,6 @@ private:
     std::unique_ptr<SlaveEngine> m_engine;
     FaultInjector m_faults;
     TimeSource m_now;
-    qint64 m_epochNs = 0;
-    mutable qint64 m_imageSyncedNs = 0;
-    mutable qint64 m_imageCarryNs = 0;
     qint64 m_lineFreeNs = 0;  // the line is busy with earlier traffic until then
     qint64 m_lastWriteNs = -1;
     mutable std::deque<Pending> m_inFlight;

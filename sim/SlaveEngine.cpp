@@ -1,8 +1,8 @@
 #include "sim/SlaveEngine.h"
 
-#include "sim/M852Image.h"
-
 #include <algorithm>
+
+#include "sim/M852Image.h"
 
 namespace sim {
 
@@ -128,68 +128,59 @@ QByteArray SlaveEngine::process(const QByteArray& frame, Request& request) {
     if (slave != 0 && slave != m_address) return {};  // another station's request: stay silent
 
     const qsizetype payload = frame.size() - 2;  // without the CRC
+    auto refuse = [&](quint8 code) {
+        request.exception = code;
+        return exceptionReply(slave, function, code);
+    };
     switch (function) {
-    case 3: {
-        if (payload != 6) return exceptionReply(slave, function, IllegalDataValue);
-        const int address = wordAt(frame, 2);
-        const int count = wordAt(frame, 4);
-        request.startRegister = address + 1;
-        request.count = count;
-        if (count < 1 || count > kMaxReadCount) {
-            request.exception = IllegalDataValue;
-            return exceptionReply(slave, function, IllegalDataValue);
+        case 3: {
+            if (payload != 6) return refuse(IllegalDataValue);
+            const int address = wordAt(frame, 2);
+            const int count = wordAt(frame, 4);
+            request.startRegister = address + 1;
+            request.count = count;
+            if (count < 1 || count > kMaxReadCount) return refuse(IllegalDataValue);
+            if (!m_image.isRangeMapped(address + 1, count)) return refuse(IllegalDataAddress);
+            QByteArray body;
+            body.append(static_cast<char>(slave));
+            body.append(static_cast<char>(function));
+            body.append(static_cast<char>(count * 2));
+            for (int i = 0; i < count; ++i) {
+                const quint16 v = m_image.valueOr(address + 1 + i);
+                request.values.append(v);
+                appendWord(body, v);
+            }
+            return withCrc(body);
         }
-        if (!m_image.isRangeMapped(address + 1, count)) {
-            request.exception = IllegalDataAddress;
-            return exceptionReply(slave, function, IllegalDataAddress);
+        case 6: {
+            if (payload != 6) return refuse(IllegalDataValue);
+            const int address = wordAt(frame, 2);
+            const quint16 value = static_cast<quint16>(wordAt(frame, 4));
+            request.startRegister = address + 1;
+            request.count = 1;
+            request.values.append(value);
+            if (!m_image.isMapped(address + 1)) return refuse(IllegalDataAddress);
+            m_image.write(address + 1, value);
+            return frame;  // the normal reply to a single write echoes the request
         }
-        QByteArray body;
-        body.append(static_cast<char>(slave));
-        body.append(static_cast<char>(function));
-        body.append(static_cast<char>(count * 2));
-        for (int i = 0; i < count; ++i) {
-            const quint16 v = m_image.valueOr(address + 1 + i);
-            request.values.append(v);
-            appendWord(body, v);
+        case 16: {
+            if (payload < 7) return refuse(IllegalDataValue);
+            const int address = wordAt(frame, 2);
+            const int count = wordAt(frame, 4);
+            const int byteCount = byteAt(frame, 6);
+            request.startRegister = address + 1;
+            request.count = count;
+            if (count < 1 || count > kMaxWriteCount || byteCount != 2 * count || payload != 7 + byteCount) {
+                return refuse(IllegalDataValue);
+            }
+            for (int i = 0; i < count; ++i)
+                request.values.append(static_cast<quint16>(wordAt(frame, 7 + 2 * i)));
+            if (!m_image.isRangeMapped(address + 1, count)) return refuse(IllegalDataAddress);
+            for (int i = 0; i < count; ++i) m_image.write(address + 1 + i, request.values.at(i));
+            return withCrc(frame.left(6));  // address, function, start, count
         }
-        return withCrc(body);
-    }
-    case 6: {
-        if (payload != 6) return exceptionReply(slave, function, IllegalDataValue);
-        const int address = wordAt(frame, 2);
-        const quint16 value = static_cast<quint16>(wordAt(frame, 4));
-        request.startRegister = address + 1;
-        request.count = 1;
-        request.values.append(value);
-        if (!m_image.isMapped(address + 1)) {
-            request.exception = IllegalDataAddress;
-            return exceptionReply(slave, function, IllegalDataAddress);
-        }
-        m_image.write(address + 1, value);
-        return frame;  // the normal reply to a single write echoes the request
-    }
-    case 16: {
-        if (payload < 7) return exceptionReply(slave, function, IllegalDataValue);
-        const int address = wordAt(frame, 2);
-        const int count = wordAt(frame, 4);
-        const int byteCount = byteAt(frame, 6);
-        request.startRegister = address + 1;
-        request.count = count;
-        if (count < 1 || count > kMaxWriteCount || byteCount != 2 * count || payload != 7 + byteCount) {
-            request.exception = IllegalDataValue;
-            return exceptionReply(slave, function, IllegalDataValue);
-        }
-        for (int i = 0; i < count; ++i) request.values.append(static_cast<quint16>(wordAt(frame, 7 + 2 * i)));
-        if (!m_image.isRangeMapped(address + 1, count)) {
-            request.exception = IllegalDataAddress;
-            return exceptionReply(slave, function, IllegalDataAddress);
-        }
-        for (int i = 0; i < count; ++i) m_image.write(address + 1 + i, request.values.at(i));
-        return withCrc(frame.left(6));  // address, function, start, count
-    }
-    default:
-        request.exception = IllegalFunction;
-        return exceptionReply(slave, function, IllegalFunction);
+        default:
+            return refuse(IllegalFunction);
     }
 }
 

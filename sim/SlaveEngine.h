@@ -38,7 +38,9 @@ public:
 
     // CRC-16/MODBUS (poly 0xA001 reflected, init 0xFFFF), bit by bit.
     [[nodiscard]] static quint16 crc16(const char* data, qsizetype size);
-    [[nodiscard]] static quint16 crc16(const QByteArray& data) { return crc16(data.constData(), data.size()); }
+    [[nodiscard]] static quint16 crc16(const QByteArray& data) {
+        return crc16(data.constData(), data.size());
+    }
     // `body` followed by its CRC, low byte first.
     [[nodiscard]] static QByteArray withCrc(const QByteArray& body);
 
@@ -56,7 +58,9 @@ public:
     [[nodiscard]] qint64 discardedBytes() const { return m_discarded; }
 
     // Called for every complete frame handled (answered or not).
-    void setRequestObserver(std::function<void(const Request&)> observer) { m_observer = std::move(observer); }
+    void setRequestObserver(std::function<void(const Request&)> observer) {
+        m_observer = std::move(observer);
+    }
 
 private:
     QByteArray process(const QByteArray& frame, Request& request);

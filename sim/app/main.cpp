@@ -3,6 +3,10 @@
 // Prints the pseudo-terminal's device path as its first line of output, then answers Modbus RTU
 // requests on it until SIGTERM or SIGINT. See --help for the options.
 
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDateTime>
@@ -12,9 +16,6 @@
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
-#include <fcntl.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include "sim/FaultConfig.h"
 #include "sim/M852Image.h"
@@ -85,12 +86,11 @@ struct Simulator {
             {QStringLiteral("requests"), double(pty.requestsHandled())},
             {QStringLiteral("elapsed_ms"), double(image.elapsedMs())},
             {QStringLiteral("clock"), image.clock().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"))},
-            {QStringLiteral("faults"),
-             QJsonObject{{QStringLiteral("replies"), double(s.replies)},
-                         {QStringLiteral("dropped"), double(s.dropped)},
-                         {QStringLiteral("crc"), double(s.crcCorrupted)},
-                         {QStringLiteral("truncated"), double(s.truncated)},
-                         {QStringLiteral("stray"), double(s.withStray)}}},
+            {QStringLiteral("faults"), QJsonObject{{QStringLiteral("replies"), double(s.replies)},
+                                                   {QStringLiteral("dropped"), double(s.dropped)},
+                                                   {QStringLiteral("crc"), double(s.crcCorrupted)},
+                                                   {QStringLiteral("truncated"), double(s.truncated)},
+                                                   {QStringLiteral("stray"), double(s.withStray)}}},
             {QStringLiteral("registers"), image.toJson()},
         };
     }
@@ -109,7 +109,8 @@ struct Simulator {
             for (qsizetype i = 1; i < words.size(); ++i) {
                 int reg = 0;
                 quint16 value = 0;
-                if (!parseAssignment(QString::fromLatin1(words.at(i)), reg, value)) return "error bad assignment";
+                if (!parseAssignment(QString::fromLatin1(words.at(i)), reg, value))
+                    return "error bad assignment";
                 pty.syncTime();
                 if (!image.write(reg, value)) return "error unmapped register " + QByteArray::number(reg);
             }
@@ -147,7 +148,8 @@ int main(int argc, char** argv) {
         "Prints the device path as the first line of output. SIGUSR1 writes the --dump file."));
     p.addHelpOption();
     const QList<QCommandLineOption> options = {
-        {QStringLiteral("link"), QStringLiteral("Create symbolic link PATH to the device."), QStringLiteral("PATH")},
+        {QStringLiteral("link"), QStringLiteral("Create symbolic link PATH to the device."),
+         QStringLiteral("PATH")},
         {QStringLiteral("address"), QStringLiteral("Own slave address (default 1; 0 is always answered)."),
          QStringLiteral("N"), QStringLiteral("1")},
         {QStringLiteral("latency"), QStringLiteral("Reply latency in ms (default 2)."), QStringLiteral("MS"),
@@ -159,13 +161,14 @@ int main(int argc, char** argv) {
          QStringLiteral("0")},
         {QStringLiteral("truncate"), QStringLiteral("Probability of a truncated reply."), QStringLiteral("P"),
          QStringLiteral("0")},
-        {QStringLiteral("stray"), QStringLiteral("Probability of stray bytes around a reply."), QStringLiteral("P"),
-         QStringLiteral("0")},
-        {QStringLiteral("seed"), QStringLiteral("Seed of the fault generator (default 1)."), QStringLiteral("N"),
-         QStringLiteral("1")},
+        {QStringLiteral("stray"), QStringLiteral("Probability of stray bytes around a reply."),
+         QStringLiteral("P"), QStringLiteral("0")},
+        {QStringLiteral("seed"), QStringLiteral("Seed of the fault generator (default 1)."),
+         QStringLiteral("N"), QStringLiteral("1")},
         {QStringLiteral("log"), QStringLiteral("Append every request to FILE as one JSON line."),
          QStringLiteral("FILE")},
-        {QStringLiteral("set"), QStringLiteral("Write VALUE to register REG at start, as a master would (repeatable)."),
+        {QStringLiteral("set"),
+         QStringLiteral("Write VALUE to register REG at start, as a master would (repeatable)."),
          QStringLiteral("REG=VALUE")},
         {QStringLiteral("dump"), QStringLiteral("Write the state as JSON to FILE on SIGUSR1 and on exit."),
          QStringLiteral("FILE")},
@@ -182,7 +185,8 @@ int main(int argc, char** argv) {
     bool ok = false;
     sim::FaultConfig faults;
     faults.latencyMs = p.value(QStringLiteral("latency")).toInt(&ok);
-    if (!ok || faults.latencyMs < 0 || faults.latencyMs > 60000) usageError(QStringLiteral("--latency wants 0..60000"));
+    if (!ok || faults.latencyMs < 0 || faults.latencyMs > 60000)
+        usageError(QStringLiteral("--latency wants 0..60000"));
     faults.paced = !p.isSet(QStringLiteral("no-pacing"));
     faults.dropProbability = probability(p, QStringLiteral("drop"));
     faults.crcCorruptProbability = probability(p, QStringLiteral("crc"));
@@ -205,7 +209,8 @@ int main(int argc, char** argv) {
     for (const QString& a : p.values(QStringLiteral("set"))) {
         int reg = 0;
         quint16 value = 0;
-        if (!parseAssignment(a, reg, value)) usageError(QStringLiteral("--set wants REG=VALUE, got %1").arg(a));
+        if (!parseAssignment(a, reg, value))
+            usageError(QStringLiteral("--set wants REG=VALUE, got %1").arg(a));
         if (!image.write(reg, value)) usageError(QStringLiteral("--set: register %1 is not mapped").arg(reg));
     }
     sim::SlaveEngine engine(image, static_cast<quint8>(address));

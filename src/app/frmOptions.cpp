@@ -2,6 +2,7 @@
 
 #include "app/StringTable.h"
 #include "app/UiServices.h"
+#include "comm/CMsgManager.h"  // CScanLoop.h needs the complete type for manager()
 #include "comm/CScanLoop.h"
 #include "comm/SerialDeviceNames.h"
 

@@ -1,8 +1,8 @@
 #include "comm/CModbusMaster.h"
 
-#include "comm/ComponentError.h"
-
 #include <limits>
+
+#include "comm/ComponentError.h"
 
 namespace {
 
@@ -88,7 +88,8 @@ qint32 CModbusMaster::NumPoints() const {
 
 void CModbusMaster::setNumPoints(qint32 value) {
     if (value < 0 || value > 127) {
-        throw ComponentError(kErrInvalidValue, kSrcNumPoints, QStringLiteral("Invalid number of data points"));
+        throw ComponentError(kErrInvalidValue, kSrcNumPoints,
+                             QStringLiteral("Invalid number of data points"));
     }
     m_numPoints = value;
 }
@@ -185,8 +186,9 @@ void CModbusMaster::ParseResponse() {
                 throw ComponentError(kErrInvalidData, kSrcParseResponse,
                                      QStringLiteral("Invalid data received from slave device"));
             case kErrByteCount:
-                throw ComponentError(kErrByteCount, kSrcParseResponse,
-                                     QStringLiteral("Invalid number of data bytes received from slave device"));
+                throw ComponentError(
+                    kErrByteCount, kSrcParseResponse,
+                    QStringLiteral("Invalid number of data bytes received from slave device"));
             default:
                 throw;
         }

@@ -4,7 +4,6 @@
 #include <QByteArrayView>
 #include <QVector>
 #include <QtGlobal>
-
 #include <array>
 
 // Modbus RTU master frame codec for functions 3 (read holding registers), 6 (write single register)

@@ -124,7 +124,8 @@ void CMsgManager::StoreMsgData() {
         m_reply.setMsgType(m_codec.Funct());
         m_reply.setStartingReg(static_cast<qint16>(m_codec.StartAddr()));
 
-        // The request's count, not the reply's: extra registers are ignored, too few fail here.
+        // For a read this is the request's count, not the reply's: extra registers are ignored, too
+        // few fail here. For a multiple write it is the echoed count of the values written.
         const qint32 n = m_codec.NumPoints();
         const QVector<qint16> values = m_codec.SendData();
         for (qint32 i = 0; i < n; ++i) {

@@ -1,13 +1,12 @@
 #pragma once
 
+#include <QByteArray>
+#include <QObject>
+#include <array>
+
 #include "comm/CModbusMaster.h"
 #include "comm/CMsgPacketNode.h"
 #include "comm/CQueue.h"
-
-#include <QByteArray>
-#include <QObject>
-
-#include <array>
 
 class IScanHost;
 

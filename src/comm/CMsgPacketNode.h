@@ -1,11 +1,10 @@
 #pragma once
 
-#include "comm/INode.h"
-
 #include <QVector>
 #include <QtGlobal>
-
 #include <memory>
+
+#include "comm/INode.h"
 
 // One request to the controller, or the decoded reply to one. Fields are plain values without
 // validation; the codec checks them when the query is built.

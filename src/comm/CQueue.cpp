@@ -1,9 +1,9 @@
 #include "comm/CQueue.h"
 
-#include "comm/ComponentError.h"
-
 #include <limits>
 #include <stdexcept>
+
+#include "comm/ComponentError.h"
 
 CQueue::~CQueue() {
     // Unlink one node at a time: letting the head's destructor release the chain would recurse

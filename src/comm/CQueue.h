@@ -1,10 +1,9 @@
 #pragma once
 
-#include "comm/INode.h"
-
 #include <QtGlobal>
-
 #include <memory>
+
+#include "comm/INode.h"
 
 // First-in-first-out queue of INode, linked through NextNode. The count alone decides emptiness.
 //

@@ -54,14 +54,21 @@ bool CSerialService::COM_ReceiveBufferIsEmpty() {
         return true;
     if (m_device->bytesAvailable() > 0)
         return false;
+    return bytesWaiting() <= 0;
+}
+
+qint64 CSerialService::bytesWaiting() {
+    if (!COM_IsOpen())
+        return 0;
     if (m_port) {
-        // Nothing in QSerialPort's buffer yet: take what the driver holds now. A zero timeout only polls;
-        // it reports TimeoutError when nothing is there, which onPortError ignores.
+        // QSerialPort's buffer is filled by the event loop; between two of its turns the driver may hold
+        // more. A zero timeout only polls (it never blocks) and reports TimeoutError when nothing is
+        // there, which onPortError ignores.
         m_port->waitForReadyRead(0);
         if (!COM_IsOpen())
-            return true;
+            return 0;
     }
-    return m_device->bytesAvailable() <= 0;
+    return m_device->bytesAvailable();
 }
 
 bool CSerialService::COM_OpenPort() {
@@ -317,7 +324,10 @@ void CSerialService::onPortError(QSerialPort::SerialPortError error) {
     // Do not close the port inside its own signal: mark it, close it from the event loop. Until then
     // COM_IsOpen is already False, so the manager stops sending to it.
     m_broken = true;
-    m_lostReason = QStringLiteral("%1: %2").arg(deviceLabel(m_number, m_port->portName()), m_port->errorString());
+    // A hung-up line reads end-of-file, which the driver layer reports with whatever errno was left
+    // over; its text is kept only as a detail.
+    m_lostReason = QStringLiteral("%1: the device stopped working or was removed (%2)")
+                       .arg(deviceLabel(m_number, m_port->portName()), m_port->errorString());
     qCWarning(lcSerial) << "port lost:" << m_lostReason;
     const quint64 session = m_session;
     QTimer::singleShot(0, this, [this, session] { onPortLost(session); });

@@ -89,6 +89,10 @@ public:
     // ComponentError(kSerialErrorPortNotOpen) when the port is closed.
     [[nodiscard]] quint8 COM_Receive();
 
+    // The count of received bytes waiting (0 when closed), with the same look at the driver as
+    // COM_ReceiveBufferIsEmpty. For monitors and tests; the engine itself only asks whether it is empty.
+    [[nodiscard]] qint64 bytesWaiting();
+
     // --- Port selection ------------------------------------------------------------------------
     [[nodiscard]] static QString lineSettings() { return QStringLiteral("57600,N,8,1"); }
     [[nodiscard]] static int minPortNumber() { return 0; }

@@ -44,7 +44,7 @@ void CDisplayWindow::Load(clsWndManager* manager) {
     if (m_loaded) return;
     m_loaded = true;
     m_WndMgr = manager;
-    SetupDialog();  // loaded hidden with the window
+    (void)SetupDialog();  // loaded hidden with the window
     if (m_WndMgr) m_WndMgr->SetScreenChanged();
 }
 

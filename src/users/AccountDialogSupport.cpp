@@ -32,7 +32,7 @@ QLabel* addRow(QGridLayout* grid, int row, const QString& caption, QWidget* fiel
 }
 
 std::pair<QPushButton*, QPushButton*> addButtons(QDialog* dialog, QGridLayout* grid, int row,
-                                                const QString& okCaption, const QString& cancelCaption) {
+                                                 const QString& okCaption, const QString& cancelCaption) {
     auto* box = new QDialogButtonBox(dialog);
     auto* ok = new QPushButton(okCaption, box);
     ok->setObjectName(QStringLiteral("cmdOK"));

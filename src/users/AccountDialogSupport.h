@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <utility>
 
 class QDialog;
@@ -21,6 +20,6 @@ QLabel* addRow(QGridLayout* grid, int row, const QString& caption, QWidget* fiel
                const char* objectName = "");
 // OK (default button) and Cancel, right-aligned below the grid; returns {OK, Cancel}.
 std::pair<QPushButton*, QPushButton*> addButtons(QDialog* dialog, QGridLayout* grid, int row,
-                                                const QString& okCaption, const QString& cancelCaption);
+                                                 const QString& okCaption, const QString& cancelCaption);
 
 }  // namespace accountdialogs

@@ -1,11 +1,10 @@
 #pragma once
 
-#include "users/AccountFileError.h"
-
 #include <QString>
 #include <QtGlobal>
-
 #include <memory>
+
+#include "users/AccountFileError.h"
 
 // An open handle on the user account file together with the sharing the account file needs:
 //

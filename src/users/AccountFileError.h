@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QtGlobal>
-
 #include <exception>
 
 // A failure of the account file's storage, numbered like the classic BASIC file errors so that the
@@ -29,15 +28,24 @@ public:
 
     [[nodiscard]] static QString textOf(Number number) {
         switch (number) {
-            case FileNotFound: return QStringLiteral("File not found");
-            case DeviceIo: return QStringLiteral("Device I/O error");
-            case FileAlreadyExists: return QStringLiteral("File already exists");
-            case DiskFull: return QStringLiteral("Disk full");
-            case TooManyFiles: return QStringLiteral("Too many files");
-            case DeviceUnavailable: return QStringLiteral("Device unavailable");
-            case PermissionDenied: return QStringLiteral("Permission denied");
-            case DiskNotReady: return QStringLiteral("Disk not ready");
-            case PathFileAccess: return QStringLiteral("Path/File access error");
+            case FileNotFound:
+                return QStringLiteral("File not found");
+            case DeviceIo:
+                return QStringLiteral("Device I/O error");
+            case FileAlreadyExists:
+                return QStringLiteral("File already exists");
+            case DiskFull:
+                return QStringLiteral("Disk full");
+            case TooManyFiles:
+                return QStringLiteral("Too many files");
+            case DeviceUnavailable:
+                return QStringLiteral("Device unavailable");
+            case PermissionDenied:
+                return QStringLiteral("Permission denied");
+            case DiskNotReady:
+                return QStringLiteral("Disk not ready");
+            case PathFileAccess:
+                return QStringLiteral("Path/File access error");
         }
         return QStringLiteral("Path/File access error");
     }

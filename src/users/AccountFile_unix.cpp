@@ -1,31 +1,39 @@
-#include "users/AccountFile.h"
-
-#include <QFile>
-
-#include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <QFile>
+#include <cerrno>
+
+#include "users/AccountFile.h"
 
 namespace {
 
 AccountFileError::Number numberOf(int error) {
     switch (error) {
         case ENOENT:
-        case ENOTDIR: return AccountFileError::FileNotFound;
-        case EEXIST: return AccountFileError::FileAlreadyExists;
+        case ENOTDIR:
+            return AccountFileError::FileNotFound;
+        case EEXIST:
+            return AccountFileError::FileAlreadyExists;
         case EMFILE:
-        case ENFILE: return AccountFileError::TooManyFiles;
+        case ENFILE:
+            return AccountFileError::TooManyFiles;
         case ENOSPC:
         case EDQUOT:
-        case EFBIG: return AccountFileError::DiskFull;
-        case EIO: return AccountFileError::DeviceIo;
+        case EFBIG:
+            return AccountFileError::DiskFull;
+        case EIO:
+            return AccountFileError::DeviceIo;
         case ENXIO:
-        case ENODEV: return AccountFileError::DeviceUnavailable;
+        case ENODEV:
+            return AccountFileError::DeviceUnavailable;
         case EWOULDBLOCK:  // flock() found a conflicting holder
-        case ETXTBSY: return AccountFileError::PermissionDenied;
-        default: return AccountFileError::PathFileAccess;  // EACCES, EPERM, EROFS, EISDIR, ...
+        case ETXTBSY:
+            return AccountFileError::PermissionDenied;
+        default:
+            return AccountFileError::PathFileAccess;  // EACCES, EPERM, EROFS, EISDIR, ...
     }
 }
 
@@ -33,10 +41,14 @@ AccountFileError::Number numberOf(int error) {
 
 int openFlags(AccountFile::Mode mode) {
     switch (mode) {
-        case AccountFile::Mode::Lookup: return O_RDONLY;
-        case AccountFile::Mode::Update: return O_RDWR;
-        case AccountFile::Mode::Append: return O_RDWR | O_CREAT;
-        case AccountFile::Mode::Create: return O_RDWR | O_CREAT | O_EXCL;
+        case AccountFile::Mode::Lookup:
+            return O_RDONLY;
+        case AccountFile::Mode::Update:
+            return O_RDWR;
+        case AccountFile::Mode::Append:
+            return O_RDWR | O_CREAT;
+        case AccountFile::Mode::Create:
+            return O_RDWR | O_CREAT | O_EXCL;
     }
     return O_RDONLY;
 }
@@ -80,7 +92,8 @@ qint64 AccountFile::size() const {
 qint64 AccountFile::readAt(qint64 offset, char* data, qint64 length) const {
     qint64 done = 0;
     while (done < length) {
-        const ssize_t n = ::pread(static_cast<int>(m_handle), data + done, size_t(length - done), offset + done);
+        const ssize_t n =
+            ::pread(static_cast<int>(m_handle), data + done, size_t(length - done), offset + done);
         if (n < 0) {
             if (errno == EINTR) continue;
             fail(errno);

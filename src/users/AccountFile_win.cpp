@@ -1,31 +1,40 @@
-#include "users/AccountFile.h"
+#include <windows.h>
 
 #include <QDir>
 
-#include <windows.h>
+#include "users/AccountFile.h"
 
 namespace {
 
 AccountFileError::Number numberOf(DWORD error) {
     switch (error) {
         case ERROR_FILE_NOT_FOUND:
-        case ERROR_PATH_NOT_FOUND: return AccountFileError::FileNotFound;
+        case ERROR_PATH_NOT_FOUND:
+            return AccountFileError::FileNotFound;
         case ERROR_FILE_EXISTS:
-        case ERROR_ALREADY_EXISTS: return AccountFileError::FileAlreadyExists;
-        case ERROR_TOO_MANY_OPEN_FILES: return AccountFileError::TooManyFiles;
+        case ERROR_ALREADY_EXISTS:
+            return AccountFileError::FileAlreadyExists;
+        case ERROR_TOO_MANY_OPEN_FILES:
+            return AccountFileError::TooManyFiles;
         case ERROR_DISK_FULL:
-        case ERROR_HANDLE_DISK_FULL: return AccountFileError::DiskFull;
+        case ERROR_HANDLE_DISK_FULL:
+            return AccountFileError::DiskFull;
         case ERROR_CRC:
         case ERROR_IO_DEVICE:
         case ERROR_READ_FAULT:
-        case ERROR_WRITE_FAULT: return AccountFileError::DeviceIo;
+        case ERROR_WRITE_FAULT:
+            return AccountFileError::DeviceIo;
         case ERROR_DEV_NOT_EXIST:
         case ERROR_BAD_NETPATH:
-        case ERROR_NETNAME_DELETED: return AccountFileError::DeviceUnavailable;
-        case ERROR_NOT_READY: return AccountFileError::DiskNotReady;
+        case ERROR_NETNAME_DELETED:
+            return AccountFileError::DeviceUnavailable;
+        case ERROR_NOT_READY:
+            return AccountFileError::DiskNotReady;
         case ERROR_SHARING_VIOLATION:
-        case ERROR_LOCK_VIOLATION: return AccountFileError::PermissionDenied;
-        default: return AccountFileError::PathFileAccess;  // ERROR_ACCESS_DENIED, ...
+        case ERROR_LOCK_VIOLATION:
+            return AccountFileError::PermissionDenied;
+        default:
+            return AccountFileError::PathFileAccess;  // ERROR_ACCESS_DENIED, ...
     }
 }
 
@@ -53,13 +62,18 @@ std::unique_ptr<AccountFile> AccountFile::open(const QString& path, Mode mode) {
             access = GENERIC_READ;
             share = FILE_SHARE_READ;
             break;
-        case Mode::Update: break;
-        case Mode::Append: disposition = OPEN_ALWAYS; break;
-        case Mode::Create: disposition = CREATE_NEW; break;
+        case Mode::Update:
+            break;
+        case Mode::Append:
+            disposition = OPEN_ALWAYS;
+            break;
+        case Mode::Create:
+            disposition = CREATE_NEW;
+            break;
     }
     const std::wstring native = QDir::toNativeSeparators(path).toStdWString();
-    HANDLE h = CreateFileW(native.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
-                           nullptr);
+    HANDLE h =
+        CreateFileW(native.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) fail();
     std::unique_ptr<AccountFile> file(new AccountFile(reinterpret_cast<qintptr>(h)));
     if (GetFileType(h) != FILE_TYPE_DISK) throw AccountFileError(AccountFileError::PathFileAccess);

@@ -1,11 +1,10 @@
 #include "users/UserAccountFile.h"
 
-#include "users/AccountFile.h"
-
 #include <QFileInfo>
-
 #include <optional>
 #include <vector>
+
+#include "users/AccountFile.h"
 
 namespace {
 
@@ -46,8 +45,7 @@ std::optional<qint64> scan(const AccountFile& file, Visit visit) {
         const qint64 whole = n / UserRecord::kSize;
         for (qint64 i = 0; i < whole; ++i) {
             ++number;
-            if (visit(number, UserRecord::fromBytes(buffer.data() + i * UserRecord::kSize)))
-                return number;
+            if (visit(number, UserRecord::fromBytes(buffer.data() + i * UserRecord::kSize))) return number;
         }
         if (n < qint64(buffer.size())) return std::nullopt;
         offset += n;
@@ -101,22 +99,26 @@ bool UserAccountFile::lookup(const char* source, Match match, UserRecord* found)
         return hit.has_value();
     } catch (const AccountFileError& e) {
         switch (e.number()) {
-            case AccountFileError::TooManyFiles: raiseNoFreeFile(source);
+            case AccountFileError::TooManyFiles:
+                raiseNoFreeFile(source);
             case AccountFileError::PermissionDenied:
                 throw ComponentError(kAccountFileLocked, gatewaySource(source),
                                      QStringLiteral("Another process has the UIF locked."));
-            default: throw ComponentError(quint32(e.number()), gatewaySource(source), e.message());
+            default:
+                throw ComponentError(quint32(e.number()), gatewaySource(source), e.message());
         }
     }
 }
 
 bool UserAccountFile::RoleLookup(qint32 role) const {
-    return lookup("RoleLookup", [role](const UserRecord& r) { return r.Role == role; }, nullptr);
+    return lookup(
+        "RoleLookup", [role](const UserRecord& r) { return r.Role == role; }, nullptr);
 }
 
 bool UserAccountFile::UserLookup(qint32 nameHash, qint32& passwordHash, qint32& role) const {
     UserRecord found;
-    if (!lookup("UserLookup", [nameHash](const UserRecord& r) { return r.NameHash == nameHash; }, &found))
+    if (!lookup(
+            "UserLookup", [nameHash](const UserRecord& r) { return r.NameHash == nameHash; }, &found))
         return false;
     passwordHash = found.PasswordHash;
     role = found.Role;
@@ -222,6 +224,8 @@ bool UserAccountFile::ChangePassword(const QString& userName, const QString& old
     // same name hash may hold the password given.
     return rewrite(
         "ChangePassword",
-        [nameHash, oldHash](const UserRecord& r) { return r.NameHash == nameHash && r.PasswordHash == oldHash; },
+        [nameHash, oldHash](const UserRecord& r) {
+            return r.NameHash == nameHash && r.PasswordHash == oldHash;
+        },
         [newHash](UserRecord& r) { r.PasswordHash = newHash; });
 }

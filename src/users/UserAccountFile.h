@@ -1,12 +1,11 @@
 #pragma once
 
-#include "comm/ComponentError.h"
-#include "users/UserRecord.h"
-
 #include <QString>
 #include <QtGlobal>
-
 #include <array>
+
+#include "comm/ComponentError.h"
+#include "users/UserRecord.h"
 
 // Error numbers of the account gateway.
 inline constexpr quint32 kGatewayNullArgument = kComponentErrorBase + 100;  // 0x80040064

@@ -1,17 +1,16 @@
 #include "users/clsGateway.h"
 
+#include <QCoreApplication>
+
 #include "app/UiServices.h"
 #include "users/clsUser.h"
 #include "users/frmLogin.h"
 
-#include <QCoreApplication>
-
 bool clsGateway::ensureAccountFile() {
     if (m_File.UserInfoFileExists()) {
         // A file from an older installation may lack the guest account; give it one.
-        if (!m_File.RoleLookup(kGuestRole) &&
-            !m_File.AddUser(UserAccountFile::Hash(QStringLiteral("GUEST")), UserAccountFile::Hash(QString()),
-                            kGuestRole))
+        if (!m_File.RoleLookup(kGuestRole) && !m_File.AddUser(UserAccountFile::Hash(QStringLiteral("GUEST")),
+                                                              UserAccountFile::Hash(QString()), kGuestRole))
             ui::message(nullptr, QStringLiteral("Can not create GUEST account in User Info File"),
                         ui::Icon::Exclamation);
         return true;
@@ -53,14 +52,16 @@ bool clsGateway::RunLogin(QString& sUserName, qint32& UserRole, const QString& s
                     return true;
                 }
                 message = QStringLiteral(
-                    "The user name or password is incorrect.\r\nUser names and passwords are case sensitive.");
+                    "The user name or password is incorrect.\r\nUser names and passwords are case "
+                    "sensitive.");
             }
             ui::message(nullptr, message, ui::Icon::Exclamation);
         }
     } catch (const ComponentError& e) {
         if (e.number() != kGatewayNullArgument) throw;
         ui::message(nullptr,
-                    QStringLiteral("%1 - %2\r\n%3 can not continue.").arg(e.source(), e.description(), ui::kProductName),
+                    QStringLiteral("%1 - %2\r\n%3 can not continue.")
+                        .arg(e.source(), e.description(), ui::kProductName),
                     ui::Icon::Critical);
         return false;
     }

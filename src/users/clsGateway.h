@@ -1,9 +1,9 @@
 #pragma once
 
-#include "users/UserAccountFile.h"
-
 #include <QString>
 #include <QtGlobal>
+
+#include "users/UserAccountFile.h"
 
 // The account gateway: makes sure the user account file exists (with the default accounts and a
 // guest account), runs the login dialog until a name and password match or the user cancels, and

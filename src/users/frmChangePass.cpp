@@ -1,15 +1,14 @@
 #include "users/frmChangePass.h"
 
+#include <QGridLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <tuple>
+
 #include "app/UiServices.h"
 #include "users/AccountDialogError.h"
 #include "users/AccountDialogSupport.h"
 #include "users/clsGateway.h"
-
-#include <QGridLayout>
-#include <QLineEdit>
-#include <QPushButton>
-
-#include <tuple>
 
 namespace {
 const QString kTitle = QStringLiteral("Change Password");
@@ -70,7 +69,8 @@ void frmChangePass::cmdOK_Click() {
         }
         ui::services().message(
             this,
-            QStringLiteral("The user name or password is incorrect.\r\nUser names and passwords are case sensitive."),
+            QStringLiteral(
+                "The user name or password is incorrect.\r\nUser names and passwords are case sensitive."),
             kTitle, ui::Icon::Exclamation, ui::Buttons::Ok);
         Reset();
     } catch (const ComponentError& e) {

@@ -1,17 +1,16 @@
 #include "users/frmChangeUser.h"
 
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <tuple>
+
 #include "app/UiServices.h"
 #include "users/AccountDialogError.h"
 #include "users/AccountDialogSupport.h"
 #include "users/clsGateway.h"
 #include "users/clsUser.h"
-
-#include <QGridLayout>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-
-#include <tuple>
 
 namespace {
 const QString kTitle = QStringLiteral("Change User Name");

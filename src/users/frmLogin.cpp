@@ -1,16 +1,15 @@
 #include "users/frmLogin.h"
 
-#include "app/StringTable.h"
-#include "users/AccountDialogSupport.h"
-
 #include <QEvent>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-
-#include <tuple>
 #include <QTimer>
+#include <tuple>
+
+#include "app/StringTable.h"
+#include "users/AccountDialogSupport.h"
 
 namespace {
 // Texts missing from the string table must not keep anybody from logging in.

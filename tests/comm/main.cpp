@@ -1,6 +1,6 @@
-#include "CommTestUtil.h"
-
 #include <QCoreApplication>
+
+#include "CommTestUtil.h"
 
 // One executable for the comm subsystem: the codec, the packets and queue, the message manager.
 int main(int argc, char** argv) {

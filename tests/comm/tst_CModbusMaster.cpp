@@ -1,10 +1,9 @@
+#include <QTest>
+#include <functional>
+
 #include "CommTestUtil.h"
 #include "ModbusTestFrames.h"
 #include "comm/CModbusMaster.h"
-
-#include <QTest>
-
-#include <functional>
 
 namespace {
 
@@ -95,23 +94,29 @@ void TestModbusMaster::propertyWrites_data() {
     QTest::addColumn<QString>("error");  // empty: accepted
 
     const auto rejected = [](const char* property, const char* text) {
-        return QStringLiteral("0x800400C9|CModbusMaster::%1|%2").arg(QLatin1String(property), QLatin1String(text));
+        return QStringLiteral("0x800400C9|CModbusMaster::%1|%2")
+            .arg(QLatin1String(property), QLatin1String(text));
     };
     QTest::newRow("Funct 0") << "Funct" << 0 << rejected("Funct", "Invalid function code passed");
     QTest::newRow("Funct 4") << "Funct" << 4 << QString();
     QTest::newRow("Funct -1") << "Funct" << -1 << QString();
-    QTest::newRow("SlaveAddr -1") << "SlaveAddr" << -1 << rejected("SlaveAddr", "Invalid slave device address");
+    QTest::newRow("SlaveAddr -1") << "SlaveAddr" << -1
+                                  << rejected("SlaveAddr", "Invalid slave device address");
     QTest::newRow("SlaveAddr 0") << "SlaveAddr" << 0 << QString();
     QTest::newRow("SlaveAddr 247") << "SlaveAddr" << 247 << QString();
-    QTest::newRow("SlaveAddr 248") << "SlaveAddr" << 248 << rejected("SlaveAddr", "Invalid slave device address");
+    QTest::newRow("SlaveAddr 248") << "SlaveAddr" << 248
+                                   << rejected("SlaveAddr", "Invalid slave device address");
     QTest::newRow("StartAddr -1") << "StartAddr" << -1 << rejected("StartAddr", "Invalid starting address");
     QTest::newRow("StartAddr 0") << "StartAddr" << 0 << QString();
     QTest::newRow("StartAddr 32767") << "StartAddr" << 32767 << QString();
-    QTest::newRow("StartAddr 32768") << "StartAddr" << 32768 << rejected("StartAddr", "Invalid starting address");
-    QTest::newRow("NumPoints -1") << "NumPoints" << -1 << rejected("NumPoints", "Invalid number of data points");
+    QTest::newRow("StartAddr 32768") << "StartAddr" << 32768
+                                     << rejected("StartAddr", "Invalid starting address");
+    QTest::newRow("NumPoints -1") << "NumPoints" << -1
+                                  << rejected("NumPoints", "Invalid number of data points");
     QTest::newRow("NumPoints 0") << "NumPoints" << 0 << QString();
     QTest::newRow("NumPoints 127") << "NumPoints" << 127 << QString();
-    QTest::newRow("NumPoints 128") << "NumPoints" << 128 << rejected("NumPoints", "Invalid number of data points");
+    QTest::newRow("NumPoints 128") << "NumPoints" << 128
+                                   << rejected("NumPoints", "Invalid number of data points");
 }
 
 void TestModbusMaster::propertyWrites() {
@@ -171,8 +176,8 @@ void TestModbusMaster::createQuery_data() {
     // A single write needs no count: NumPoints may stay unset.
     QTest::newRow("write6 -1") << 6 << 0 << 1350 << kUnset << Values{-1} << hex("00 06 05 45 FF FF 98 B2");
     QTest::newRow("write6 -256") << 6 << 0 << 1 << 1 << Values{-256} << hex("00 06 00 00 FF 00 C9 EB");
-    QTest::newRow("write16 two values") << 16 << 0 << 100 << 2 << Values{10, -2, 99}
-                                        << hex("00 10 00 63 00 02 04 00 0A FF FE 51 1C");
+    QTest::newRow("write16 two values")
+        << 16 << 0 << 100 << 2 << Values{10, -2, 99} << hex("00 10 00 63 00 02 04 00 0A FF FE 51 1C");
     QTest::newRow("write16 no values") << 16 << 0 << 5 << 0 << Values{} << hex("00 10 00 04 00 00 00 18 A0");
 }
 
@@ -218,14 +223,18 @@ void TestModbusMaster::createQueryFailures_data() {
 
     QTest::newRow("function 4") << 4 << 0 << 1 << 1 << Values{} << createQueryError("Subscript out of range");
     QTest::newRow("function beyond a byte") << 259 << 0 << 1 << 1 << Values{} << createQueryError("Overflow");
-    QTest::newRow("function unset") << kUnset << 0 << 1 << 1 << Values{} << createQueryError("Function code not set");
-    QTest::newRow("slave unset") << 3 << kUnset << 1 << 1 << Values{} << createQueryError("Slave address not set");
-    QTest::newRow("start unset") << 3 << 0 << kUnset << 1 << Values{} << createQueryError("Starting address not set");
-    QTest::newRow("read count unset") << 3 << 0 << 1 << kUnset << Values{}
-                                      << createQueryError("Number of data points not set");
-    QTest::newRow("write6 without value") << 6 << 0 << 1 << 1 << Values{} << createQueryError("Subscript out of range");
-    QTest::newRow("write16 short of values") << 16 << 0 << 1 << 3 << Values{1, 2}
-                                             << createQueryError("Subscript out of range");
+    QTest::newRow("function unset") << kUnset << 0 << 1 << 1 << Values{}
+                                    << createQueryError("Function code not set");
+    QTest::newRow("slave unset") << 3 << kUnset << 1 << 1 << Values{}
+                                 << createQueryError("Slave address not set");
+    QTest::newRow("start unset") << 3 << 0 << kUnset << 1 << Values{}
+                                 << createQueryError("Starting address not set");
+    QTest::newRow("read count unset")
+        << 3 << 0 << 1 << kUnset << Values{} << createQueryError("Number of data points not set");
+    QTest::newRow("write6 without value")
+        << 6 << 0 << 1 << 1 << Values{} << createQueryError("Subscript out of range");
+    QTest::newRow("write16 short of values")
+        << 16 << 0 << 1 << 3 << Values{1, 2} << createQueryError("Subscript out of range");
 }
 
 void TestModbusMaster::createQueryFailures() {
@@ -256,16 +265,17 @@ void TestModbusMaster::parseResponse_data() {
     QTest::addColumn<Values>("sendData");
 
     QTest::newRow("read keeps query address and count")
-        << 3 << 750 << 2 << Values{} << hex("00 03 04 00 0A FF FF CB 41") << 0 << 3 << 750 << 2 << Values{10, -1};
+        << 3 << 750 << 2 << Values{} << hex("00 03 04 00 0A FF FF CB 41") << 0 << 3 << 750 << 2
+        << Values{10, -1};
     QTest::newRow("bytes after the CRC are ignored")
         << 3 << 750 << 2 << Values{} << hex("00 03 04 00 0A FF FF CB 41 12 34 56") << 0 << 3 << 750 << 2
         << Values{10, -1};
     QTest::newRow("0x8000 reads negative")
         << 3 << 20 << 1 << Values{} << hex("00 03 02 80 00 E4 44") << 0 << 3 << 20 << 1 << Values{-32768};
-    QTest::newRow("slave 247") << 3 << 20 << 1 << Values{} << hex("F7 03 02 12 34 7D 26") << 247 << 3 << 20 << 1
-                               << Values{0x1234};
-    QTest::newRow("write6 echo") << 6 << 1 << 1 << Values{5} << hex("00 06 05 45 01 02 19 53") << 0 << 6 << 1350
-                                 << 1 << Values{0x0102};
+    QTest::newRow("slave 247") << 3 << 20 << 1 << Values{} << hex("F7 03 02 12 34 7D 26") << 247 << 3 << 20
+                               << 1 << Values{0x1234};
+    QTest::newRow("write6 echo") << 6 << 1 << 1 << Values{5} << hex("00 06 05 45 01 02 19 53") << 0 << 6
+                                 << 1350 << 1 << Values{0x0102};
     QTest::newRow("write6 echo of FFFF is register 0")
         << 6 << 1 << 1 << Values{5} << hex("00 06 FF FF 00 07 C9 FD") << 0 << 6 << 0 << 1 << Values{7};
     QTest::newRow("write6 echo of 7FFE is register 32767")

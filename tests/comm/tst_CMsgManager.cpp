@@ -1,10 +1,10 @@
+#include <QSignalSpy>
+#include <QTest>
+
 #include "CommTestUtil.h"
 #include "FakeScanHost.h"
 #include "ModbusTestFrames.h"
 #include "comm/CMsgManager.h"
-
-#include <QSignalSpy>
-#include <QTest>
 
 using testframes::readReply;
 using testframes::writeEcho;
@@ -294,7 +294,8 @@ void TestMsgManager::removeMsgs() {
     for (int k = 0; k < entries.size(); ++k) {
         const auto id = static_cast<qint16>(entries[k].left(1).toInt());
         const auto start = static_cast<qint16>(10 * (k + 1));
-        auto packet = entries[k].endsWith('p') ? makeRead(id, start, 1) : makeWrite(id, 6, start, {static_cast<qint16>(k)});
+        auto packet = entries[k].endsWith('p') ? makeRead(id, start, 1)
+                                               : makeWrite(id, 6, start, {static_cast<qint16>(k)});
         watched.push_back(packet);
         manager->AddMsgPacket(packet);
     }
@@ -345,7 +346,7 @@ void TestMsgManager::queryBuildFailures() {
 
     QVERIFY_THROWS_EXCEPTION(std::exception, manager->SendMsg());
     QVERIFY(host->sent.isEmpty());
-    QCOMPARE(host->flushes, 1);       // the port was already flushed
+    QCOMPARE(host->flushes, 1);  // the port was already flushed
     QVERIFY(host->intervals.isEmpty());
 
     // Three more turns: good, then bad again (if it stayed), then good.

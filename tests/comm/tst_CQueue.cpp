@@ -1,12 +1,11 @@
-#include "CommTestUtil.h"
-#include "comm/CMsgPacketNode.h"
-#include "comm/CQueue.h"
-
 #include <QTest>
-
 #include <map>
 #include <stdexcept>
 #include <vector>
+
+#include "CommTestUtil.h"
+#include "comm/CMsgPacketNode.h"
+#include "comm/CQueue.h"
 
 namespace {
 
@@ -54,15 +53,24 @@ void TestQueue::order_data() {
     QTest::addColumn<int>("size");
     QTest::addColumn<QString>("drained");
 
-    QTest::newRow("first in first out") << "eA eB eC d d d" << "ABC" << 0 << "";
-    QTest::newRow("push goes in front") << "eB eC pD" << "" << 3 << "DBC";
-    QTest::newRow("push into empty queue") << "pA eB" << "" << 2 << "AB";
-    QTest::newRow("requeue goes to the back") << "eA eB eC d r" << "A" << 3 << "BCA";
-    QTest::newRow("requeue twice in turn") << "eA eB eC d r d r" << "AB" << 3 << "CAB";
-    QTest::newRow("requeue the only packet") << "eA d r d r" << "AA" << 1 << "A";
-    QTest::newRow("emptied queue starts afresh") << "eA eB d d eC eD" << "AB" << 2 << "CD";
-    QTest::newRow("push after emptying") << "eA d pB eC" << "A" << 2 << "BC";
-    QTest::newRow("dequeue from empty") << "d eA d d" << "_A_" << 0 << "";
+    QTest::newRow("first in first out") << "eA eB eC d d d"
+                                        << "ABC" << 0 << "";
+    QTest::newRow("push goes in front") << "eB eC pD"
+                                        << "" << 3 << "DBC";
+    QTest::newRow("push into empty queue") << "pA eB"
+                                           << "" << 2 << "AB";
+    QTest::newRow("requeue goes to the back") << "eA eB eC d r"
+                                              << "A" << 3 << "BCA";
+    QTest::newRow("requeue twice in turn") << "eA eB eC d r d r"
+                                           << "AB" << 3 << "CAB";
+    QTest::newRow("requeue the only packet") << "eA d r d r"
+                                             << "AA" << 1 << "A";
+    QTest::newRow("emptied queue starts afresh") << "eA eB d d eC eD"
+                                                 << "AB" << 2 << "CD";
+    QTest::newRow("push after emptying") << "eA d pB eC"
+                                         << "A" << 2 << "BC";
+    QTest::newRow("dequeue from empty") << "d eA d d"
+                                        << "_A_" << 0 << "";
 }
 
 void TestQueue::order() {
@@ -84,13 +92,19 @@ void TestQueue::order() {
     for (const QString& op : script.split(' ')) {
         const char name = op.size() > 1 ? op.at(1).toLatin1() : 0;
         switch (op.at(0).toLatin1()) {
-            case 'e': queue.Enqueue(packet(name)); break;
-            case 'p': queue.PushQueue(packet(name)); break;
+            case 'e':
+                queue.Enqueue(packet(name));
+                break;
+            case 'p':
+                queue.PushQueue(packet(name));
+                break;
             case 'd':
                 last = queue.Dequeue();
                 out += QLatin1Char(nameOf(last));
                 break;
-            case 'r': queue.Enqueue(last); break;
+            case 'r':
+                queue.Enqueue(last);
+                break;
         }
     }
     QCOMPARE(out, dequeued);
@@ -108,7 +122,8 @@ void TestQueue::noLinksOrCyclesLeftBehind() {
         CQueue queue;
         std::vector<std::shared_ptr<INode>> nodes;
         for (int i = 0; i < 4; ++i) {
-            nodes.push_back(i % 2 ? std::make_shared<INode>() : std::static_pointer_cast<INode>(packetNamed('A')));
+            nodes.push_back(i % 2 ? std::make_shared<INode>()
+                                  : std::static_pointer_cast<INode>(packetNamed('A')));
             watched.push_back(nodes.back());
             queue.Enqueue(nodes.back());
         }

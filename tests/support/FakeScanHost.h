@@ -1,12 +1,11 @@
 #pragma once
 
-#include "comm/CMsgManager.h"
-#include "comm/IScanHost.h"
-
 #include <QByteArray>
 #include <QList>
-
 #include <stdexcept>
+
+#include "comm/CMsgManager.h"
+#include "comm/IScanHost.h"
 
 // A scan host for driving CMsgManager by hand: records every frame sent and every scan-timer call,
 // and serves the bytes a test injects as the port's receive buffer.
@@ -16,10 +15,10 @@ public:
     bool openSucceeds = true;  // what COM_OpenPort reports
     bool openThrows = false;   // COM_OpenPort fails with an exception instead
 
-    QByteArray pending;        // bytes waiting in the port's receive buffer
-    QList<QByteArray> sent;    // every frame passed to COM_Send
-    QList<bool> intervals;     // every SetScanInterval(isRead)
-    int flushes = 0;           // COM_EmptyReceiveBuffer calls
+    QByteArray pending;      // bytes waiting in the port's receive buffer
+    QList<QByteArray> sent;  // every frame passed to COM_Send
+    QList<bool> intervals;   // every SetScanInterval(isRead)
+    int flushes = 0;         // COM_EmptyReceiveBuffer calls
     int startScans = 0;
     int stopScans = 0;
 

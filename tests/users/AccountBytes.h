@@ -2,14 +2,13 @@
 
 // Building account files byte by byte for the users tests.
 
-#include "users/UserAccountFile.h"
-#include "users/UserRecord.h"
-
 #include <QByteArray>
 #include <QFile>
 #include <QString>
-
 #include <initializer_list>
+
+#include "users/UserAccountFile.h"
+#include "users/UserRecord.h"
 
 namespace accountbytes {
 
@@ -24,11 +23,13 @@ inline QByteArray records(std::initializer_list<UserRecord> list) {
 // The file a first start writes, spelled out byte by byte (little-endian hash, hash, role):
 // GUEST/"" role 4, ATS/"R517" role 1, SU/"KWdmo" role 2, ADMIN/"Bxzq" role 3.
 inline QByteArray defaultFile() {
+    // clang-format off
     return QByteArray::fromHex(
         "30210000" "00000000" "04000000"
         "c1520000" "695f0000" "01000000"
         "02530000" "c3570000" "02000000"
         "5c7a0000" "92530000" "03000000");
+    // clang-format on
 }
 
 inline void write(const QString& path, const QByteArray& bytes) {

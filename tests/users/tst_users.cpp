@@ -1,19 +1,19 @@
 // The user account file: hash, record format, default accounts, lookups, changes, sharing with
 // another process, and what a failed write leaves behind.
 
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <functional>
+
 #include "AccountBytes.h"
 #include "users/AccountFile.h"
 #include "users/UserAccountFile.h"
 
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QTest>
-
-#include <functional>
-
 #ifdef Q_OS_UNIX
-#include <csignal>
 #include <sys/resource.h>
+
+#include <csignal>
 #endif
 
 using namespace accountbytes;
@@ -39,7 +39,9 @@ std::function<bool()> operation(UserAccountFile& f, const QString& name) {
     if (name == QLatin1String("ChangeUserName"))
         return [&f] { return f.ChangeUserName(QStringLiteral("ATS"), QStringLiteral("Tech")); };
     if (name == QLatin1String("ChangePassword"))
-        return [&f] { return f.ChangePassword(QStringLiteral("ATS"), QStringLiteral("R517"), QStringLiteral("x")); };
+        return [&f] {
+            return f.ChangePassword(QStringLiteral("ATS"), QStringLiteral("R517"), QStringLiteral("x"));
+        };
     if (name == QLatin1String("AddUser")) return [&f] { return f.AddUser(1, 2, 3); };
     return [] { return false; };
 }
@@ -101,7 +103,8 @@ private slots:
 
     void hashLengthLimit() {
         QCOMPARE(UserAccountFile::Hash(QString(32767, QLatin1Char('a'))), 13782);  // the longest text taken
-        QVERIFY_THROWS_EXCEPTION(OverflowError, (void)UserAccountFile::Hash(QString(32768, QLatin1Char('a'))));
+        QVERIFY_THROWS_EXCEPTION(OverflowError,
+                                 (void)UserAccountFile::Hash(QString(32768, QLatin1Char('a'))));
     }
 
     void createWritesTheDefaultAccounts() {
@@ -118,14 +121,16 @@ private slots:
         QTest::addColumn<qint32>("role");
         QTest::addColumn<bool>("hasGuestRole");
 
-        QTest::newRow("ADMIN in the defaults") << defaultFile() << h("ADMIN") << true << h("Bxzq") << 3 << true;
-        QTest::newRow("lower-case name is another name") << defaultFile() << h("admin") << false << 0 << 0 << true;
+        QTest::newRow("ADMIN in the defaults")
+            << defaultFile() << h("ADMIN") << true << h("Bxzq") << 3 << true;
+        QTest::newRow("lower-case name is another name")
+            << defaultFile() << h("admin") << false << 0 << 0 << true;
         QTest::newRow("first of two equal names wins")
             << records({{h("SU"), 11, 2}, {h("SU"), 22, 3}}) << h("SU") << true << 11 << 2 << false;
         // A torn record at the end must not be read as a record padded with zeros.
         QTest::newRow("trailing partial record is no record")
-            << records({{h("A"), 1, 1}}) + UserRecord{h("B"), 0, 0}.toBytes().left(8) << h("B") << false << 0 << 0
-            << false;
+            << records({{h("A"), 1, 1}}) + UserRecord{h("B"), 0, 0}.toBytes().left(8) << h("B") << false << 0
+            << 0 << false;
         QTest::newRow("empty file") << QByteArray() << h("GUEST") << false << 0 << 0 << false;
     }
     void lookups() {
@@ -141,12 +146,14 @@ private slots:
 
     void missingFile_data() {
         QTest::addColumn<QString>("op");
-        for (const char* op : {"RoleLookup", "UserLookup", "ChangeUserName", "ChangePassword"}) QTest::newRow(op) << op;
+        for (const char* op : {"RoleLookup", "UserLookup", "ChangeUserName", "ChangePassword"})
+            QTest::newRow(op) << op;
     }
     void missingFile() {
         QFETCH(QString, op);
         QCOMPARE(outcome(operation(m_file, op)),
-                 QStringLiteral("error %1 clsGateway::%2(): User Info File does not exist in application directory.")
+                 QStringLiteral(
+                     "error %1 clsGateway::%2(): User Info File does not exist in application directory.")
                      .arg(0x80040066u)
                      .arg(op));
     }
@@ -157,7 +164,8 @@ private slots:
         const QByteArray added = UserRecord{1, 2, 3}.toBytes();
         QTest::newRow("no file yet") << QByteArray("<missing>") << added;
         QTest::newRow("after the defaults") << defaultFile() << defaultFile() + added;
-        QTest::newRow("replaces a torn last record") << defaultFile().left(38) << defaultFile().left(36) + added;
+        QTest::newRow("replaces a torn last record")
+            << defaultFile().left(38) << defaultFile().left(36) + added;
     }
     void addUser() {
         QFETCH(QByteArray, before);
@@ -174,15 +182,19 @@ private slots:
         QTest::addColumn<QByteArray>("after");
         const QByteArray d = defaultFile();
         const QByteArray atsNew = records({{h("ATS"), h("new"), 1}});
-        QTest::newRow("right old password") << d << "ATS" << "R517" << true << d.left(12) + atsNew + d.mid(24);
-        QTest::newRow("wrong old password") << d << "ATS" << "r517" << false << d;
-        QTest::newRow("name in the wrong case") << d << "ats" << "R517" << false << d;
-        QTest::newRow("guest's empty password") << d << "GUEST" << "" << true
-                                                << records({{h("GUEST"), h("new"), 4}}) + d.mid(12);
+        QTest::newRow("right old password") << d << "ATS"
+                                            << "R517" << true << d.left(12) + atsNew + d.mid(24);
+        QTest::newRow("wrong old password") << d << "ATS"
+                                            << "r517" << false << d;
+        QTest::newRow("name in the wrong case") << d << "ats"
+                                                << "R517" << false << d;
+        QTest::newRow("guest's empty password")
+            << d << "GUEST"
+            << "" << true << records({{h("GUEST"), h("new"), 4}}) + d.mid(12);
         // The first record has the name but another password: it is passed over.
         QTest::newRow("second record with the same name")
-            << records({{h("SU"), h("a"), 2}, {h("SU"), h("b"), 3}}) << "SU" << "b" << true
-            << records({{h("SU"), h("a"), 2}, {h("SU"), h("new"), 3}});
+            << records({{h("SU"), h("a"), 2}, {h("SU"), h("b"), 3}}) << "SU"
+            << "b" << true << records({{h("SU"), h("a"), 2}, {h("SU"), h("new"), 3}});
     }
     void changePassword() {
         QFETCH(QByteArray, before);
@@ -198,10 +210,13 @@ private slots:
         QTest::addColumn<QString>("newName");
         QTest::addColumn<bool>("changed");
         QTest::addColumn<qint32>("roleOfNewName");  // role a login with newName reaches
-        QTest::newRow("to a free name") << "ATS" << "Tech" << true << 1;
+        QTest::newRow("to a free name") << "ATS"
+                                        << "Tech" << true << 1;
         // The renamed ATS record comes before the original SU: SU logins now reach role 1.
-        QTest::newRow("to a name another account has") << "ATS" << "SU" << true << 1;
-        QTest::newRow("unknown name") << "Nobody" << "Tech" << false << 0;
+        QTest::newRow("to a name another account has") << "ATS"
+                                                       << "SU" << true << 1;
+        QTest::newRow("unknown name") << "Nobody"
+                                      << "Tech" << false << 0;
     }
     void changeUserName() {
         QFETCH(QString, name);
@@ -222,15 +237,23 @@ private slots:
         QTest::addColumn<QString>("holderMode");
         QTest::addColumn<QString>("op");
         QTest::addColumn<QString>("whileHeld");
-        const QString locked = QStringLiteral("error 70 clsGateway::%1(): Another process has the UIF locked.");
+        const QString locked =
+            QStringLiteral("error 70 clsGateway::%1(): Another process has the UIF locked.");
         const QString denied = QStringLiteral("error 70 clsGateway::%1(): Permission denied");
-        QTest::newRow("update holds, user lookup") << "update" << "UserLookup" << locked.arg("UserLookup");
-        QTest::newRow("update holds, role lookup") << "update" << "RoleLookup" << locked.arg("RoleLookup");
-        QTest::newRow("update holds, password change")
-            << "update" << "ChangePassword" << denied.arg("ChangePassword");
-        QTest::newRow("update holds, add") << "update" << "AddUser" << "false";
-        QTest::newRow("lookup holds, lookup shares") << "lookup" << "UserLookup" << "true";
-        QTest::newRow("lookup holds, rename") << "lookup" << "ChangeUserName" << denied.arg("ChangeUserName");
+        QTest::newRow("update holds, user lookup") << "update"
+                                                   << "UserLookup" << locked.arg("UserLookup");
+        QTest::newRow("update holds, role lookup") << "update"
+                                                   << "RoleLookup" << locked.arg("RoleLookup");
+        QTest::newRow("update holds, password change") << "update"
+                                                       << "ChangePassword" << denied.arg("ChangePassword");
+        QTest::newRow("update holds, add") << "update"
+                                           << "AddUser"
+                                           << "false";
+        QTest::newRow("lookup holds, lookup shares") << "lookup"
+                                                     << "UserLookup"
+                                                     << "true";
+        QTest::newRow("lookup holds, rename") << "lookup"
+                                              << "ChangeUserName" << denied.arg("ChangeUserName");
     }
     void heldByAnotherProcess() {
         QFETCH(QString, holderMode);
@@ -263,7 +286,8 @@ private slots:
         QTest::newRow("append half-written over a torn record")
             << defaultFile().left(38) << 40 << "AddUser" << defaultFile().left(36);
         // Only some of the defaults would leave the file without its other roles for good.
-        QTest::newRow("creation half-written") << QByteArray("<missing>") << 30 << "Create" << QByteArray("<missing>");
+        QTest::newRow("creation half-written")
+            << QByteArray("<missing>") << 30 << "Create" << QByteArray("<missing>");
     }
     void failedWritesKeepTheFile() {
         QFETCH(QByteArray, before);
@@ -288,8 +312,8 @@ private slots:
         setrlimit(RLIMIT_NOFILE, &none);
         const QString result = outcome(operation(m_file, QStringLiteral("UserLookup")));
         setrlimit(RLIMIT_NOFILE, &saved);
-        QCOMPARE(result,
-                 QStringLiteral("error %1 clsGateway::UserLookup(): Can not obtain free file number.").arg(0x80040065u));
+        QCOMPARE(result, QStringLiteral("error %1 clsGateway::UserLookup(): Can not obtain free file number.")
+                             .arg(0x80040065u));
     }
 #endif
 

@@ -1,5 +1,12 @@
 // The login loop and the two account dialogs, driven headless through the scripted UI services.
 
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
 #include "AccountBytes.h"
 #include "ScriptedUiServices.h"
 #include "users/clsGateway.h"
@@ -8,16 +15,10 @@
 #include "users/frmChangeUser.h"
 #include "users/frmLogin.h"
 
-#include <QApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
-
 #ifdef Q_OS_UNIX
-#include <csignal>
 #include <sys/resource.h>
+
+#include <csignal>
 #endif
 
 using namespace accountbytes;
@@ -71,17 +72,19 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<qint32>("role");
         QTest::addColumn<QStringList>("messages");
-        const QString blank = msg(QStringLiteral("The user name can not be blank."), ui::kProductName,
-                                  ui::Icon::Exclamation);
+        const QString blank =
+            msg(QStringLiteral("The user name can not be blank."), ui::kProductName, ui::Icon::Exclamation);
         const QString incorrect = msg(kIncorrect, ui::kProductName, ui::Icon::Exclamation);
 
-        QTest::newRow("guest with empty password") << "" << QStringList{"GUEST|"} << true << "GUEST" << 4 << QStringList{};
+        QTest::newRow("guest with empty password")
+            << "" << QStringList{"GUEST|"} << true << "GUEST" << 4 << QStringList{};
         QTest::newRow("blank name, then ATS")
             << "" << QStringList{"|R517", "ATS|R517"} << true << "ATS" << 1 << QStringList{blank};
         QTest::newRow("lower-case guest, then cancel")
             << "" << QStringList{"guest|", "cancel"} << false << "" << 0 << QStringList{incorrect};
         QTest::newRow("preset kept after a wrong password")
-            << "ADMIN" << QStringList{"ADMIN|bxzq", "SU|KWdmo"} << true << "SU" << 2 << QStringList{incorrect};
+            << "ADMIN" << QStringList{"ADMIN|bxzq", "SU|KWdmo"} << true << "SU" << 2
+            << QStringList{incorrect};
         QTest::newRow("cancel at once") << "SU" << QStringList{"cancel"} << false << "" << 0 << QStringList{};
     }
     void loginLoop() {
@@ -113,7 +116,8 @@ private slots:
         QVERIFY(ui.allConsumed());
 
         const QString expectedSeen =
-            preset + QLatin1Char('/') + (preset.isEmpty() ? QStringLiteral("txtUserName") : QStringLiteral("txtPassword"));
+            preset + QLatin1Char('/') +
+            (preset.isEmpty() ? QStringLiteral("txtUserName") : QStringLiteral("txtPassword"));
         QCOMPARE(seen, QStringList(QList<QString>(attempts.size(), expectedSeen)));
         QCOMPARE(read(m_path), defaultFile());  // a first start creates the defaults before asking
     }
@@ -133,7 +137,8 @@ private slots:
         QFETCH(QByteArray, before);
         if (before != "<missing>") write(m_path, before);
         ScriptedUiServices ui;
-        ui.queueDialog(QStringLiteral("frmLogin"), [](QDialog& d) { return ScriptedUiServices::click(d, "cmdCancel"); });
+        ui.queueDialog(QStringLiteral("frmLogin"),
+                       [](QDialog& d) { return ScriptedUiServices::click(d, "cmdCancel"); });
         clsGateway gateway;
         gateway.setUserInfoFileName(m_path);
         QString name;
@@ -152,9 +157,8 @@ private slots:
         QString name;
         qint32 role = 0;
         QVERIFY(!gateway.RunLogin(name, role, QString()));
-        QCOMPARE(shownMessages(ui),
-                 QStringList{msg(QStringLiteral("Can not find/create the User Info File"), ui::kProductName,
-                                 ui::Icon::Critical)});
+        QCOMPARE(shownMessages(ui), QStringList{msg(QStringLiteral("Can not find/create the User Info File"),
+                                                    ui::kProductName, ui::Icon::Critical)});
         QVERIFY(ui.callsOf(Kind::ExecDialog).isEmpty());
     }
 
@@ -186,8 +190,9 @@ private slots:
 
         QVERIFY(loggedIn);
         QCOMPARE(role, 1);
-        QCOMPARE(shownMessages(ui), QStringList{msg(QStringLiteral("Can not create GUEST account in User Info File"),
-                                                    ui::kProductName, ui::Icon::Exclamation)});
+        QCOMPARE(shownMessages(ui),
+                 QStringList{msg(QStringLiteral("Can not create GUEST account in User Info File"),
+                                 ui::kProductName, ui::Icon::Exclamation)});
         QCOMPARE(read(m_path), withoutGuest);
     }
 #endif
@@ -195,8 +200,10 @@ private slots:
     void loginDialogFocus_data() {
         QTest::addColumn<QString>("preset");
         QTest::addColumn<QString>("focus");
-        QTest::newRow("preset name") << "SU" << "txtPassword";
-        QTest::newRow("no preset") << "" << "txtUserName";
+        QTest::newRow("preset name") << "SU"
+                                     << "txtPassword";
+        QTest::newRow("no preset") << ""
+                                   << "txtUserName";
     }
     void loginDialogFocus() {
         QFETCH(QString, preset);
@@ -217,10 +224,13 @@ private slots:
     void loginDialogTexts() {
         frmLogin dialog;
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Login"));
-        QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("lblUserName"))->text(), QStringLiteral("&User Name:"));
-        QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("lblPassword"))->text(), QStringLiteral("&Password:"));
+        QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("lblUserName"))->text(),
+                 QStringLiteral("&User Name:"));
+        QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("lblPassword"))->text(),
+                 QStringLiteral("&Password:"));
         QCOMPARE(dialog.findChild<QPushButton*>(QStringLiteral("cmdOK"))->text(), QStringLiteral("OK"));
-        QCOMPARE(dialog.findChild<QPushButton*>(QStringLiteral("cmdCancel"))->text(), QStringLiteral("Cancel"));
+        QCOMPARE(dialog.findChild<QPushButton*>(QStringLiteral("cmdCancel"))->text(),
+                 QStringLiteral("Cancel"));
     }
 
     void changePassword_data() {
@@ -234,23 +244,37 @@ private slots:
         QTest::addColumn<QByteArray>("after");
         const QString title = QStringLiteral("Change Password");
         const QByteArray d = defaultFile();
-        QTest::newRow("changed") << "ATS" << "R517" << "Volt9" << "Volt9"
-                                 << msg(QStringLiteral("Password changed successfully."), title, ui::Icon::Information)
-                                 << true << "" << d.left(12) + records({{h("ATS"), h("Volt9"), 1}}) + d.mid(24);
+        QTest::newRow("changed") << "ATS"
+                                 << "R517"
+                                 << "Volt9"
+                                 << "Volt9"
+                                 << msg(QStringLiteral("Password changed successfully."), title,
+                                        ui::Icon::Information)
+                                 << true << ""
+                                 << d.left(12) + records({{h("ATS"), h("Volt9"), 1}}) + d.mid(24);
         QTest::newRow("another account's password")
-            << "SU" << "KWdmo" << "x" << "x"
-            << msg(QStringLiteral("Password changed successfully."), title, ui::Icon::Information) << true << ""
-            << d.left(24) + records({{h("SU"), h("x"), 2}}) + d.mid(36);
+            << "SU"
+            << "KWdmo"
+            << "x"
+            << "x" << msg(QStringLiteral("Password changed successfully."), title, ui::Icon::Information)
+            << true << "" << d.left(24) + records({{h("SU"), h("x"), 2}}) + d.mid(36);
         QTest::newRow("confirmation differs in case")
-            << "ATS" << "R517" << "Volt9" << "volt9"
-            << msg(QStringLiteral("The new passwords typed do not match."), title, ui::Icon::Exclamation) << false
-            << "txtOldPassword" << d;
-        QTest::newRow("wrong old password") << "ATS" << "r517" << "Volt9" << "Volt9"
-                                            << msg(kIncorrect, title, ui::Icon::Exclamation) << false
-                                            << "txtOldPassword" << d;
-        QTest::newRow("user name emptied") << "" << "R517" << "Volt9" << "Volt9"
-                                           << msg(kIncorrect, title, ui::Icon::Exclamation) << false << "txtUserName"
-                                           << d;
+            << "ATS"
+            << "R517"
+            << "Volt9"
+            << "volt9"
+            << msg(QStringLiteral("The new passwords typed do not match."), title, ui::Icon::Exclamation)
+            << false << "txtOldPassword" << d;
+        QTest::newRow("wrong old password")
+            << "ATS"
+            << "r517"
+            << "Volt9"
+            << "Volt9" << msg(kIncorrect, title, ui::Icon::Exclamation) << false << "txtOldPassword" << d;
+        QTest::newRow("user name emptied")
+            << ""
+            << "R517"
+            << "Volt9"
+            << "Volt9" << msg(kIncorrect, title, ui::Icon::Exclamation) << false << "txtUserName" << d;
     }
     void changePassword() {
         QFETCH(QString, user);
@@ -296,9 +320,10 @@ private slots:
         box(dialog, "txtConfirmPassword")->setText(QStringLiteral("n"));
         ScriptedUiServices::click(dialog, "cmdOK");
         QCOMPARE(shownMessages(ui),
-                 QStringList{msg(QStringLiteral("Error #-2147221402\r\nUser Info File does not exist in application "
-                                                "directory.\r\nUnable to change password."),
-                                 QStringLiteral("Change Password"), ui::Icon::Critical)});
+                 QStringList{
+                     msg(QStringLiteral("Error #-2147221402\r\nUser Info File does not exist in application "
+                                        "directory.\r\nUnable to change password."),
+                         QStringLiteral("Change Password"), ui::Icon::Critical)});
         QVERIFY(dialog.isVisible());
         QCOMPARE(box(dialog, "txtOldPassword")->text(), QStringLiteral("R517"));
         QCOMPARE(read(m_path), QByteArray("<missing>"));
@@ -310,26 +335,37 @@ private slots:
         QTest::addColumn<QString>("confirm");
         QTest::addColumn<QString>("message");
         QTest::addColumn<bool>("closed");
-        QTest::addColumn<QString>("nameAfter");      // the current user's name afterwards
-        QTest::addColumn<QStringList>("lastUser");   // names stored for the next login
+        QTest::addColumn<QString>("nameAfter");     // the current user's name afterwards
+        QTest::addColumn<QStringList>("lastUser");  // names stored for the next login
         QTest::addColumn<QByteArray>("after");
         const QString title = QStringLiteral("Change User Name");
-        const QString done = msg(QStringLiteral("User name changed successfully."), title, ui::Icon::Information);
+        const QString done =
+            msg(QStringLiteral("User name changed successfully."), title, ui::Icon::Information);
         const QByteArray d = defaultFile();
-        QTest::newRow("renamed") << "ATS" << "Tech" << "Tech" << done << true << "Tech" << QStringList{"Tech"}
+        QTest::newRow("renamed") << "ATS"
+                                 << "Tech"
+                                 << "Tech" << done << true << "Tech" << QStringList{"Tech"}
                                  << d.left(12) + records({{h("Tech"), h("R517"), 1}}) + d.mid(24);
         QTest::newRow("to a name another account has")
-            << "ATS" << "SU" << "SU" << done << true << "SU" << QStringList{"SU"}
+            << "ATS"
+            << "SU"
+            << "SU" << done << true << "SU" << QStringList{"SU"}
             << d.left(12) + records({{h("SU"), h("R517"), 1}}) + d.mid(24);
         QTest::newRow("confirmation differs in case")
-            << "ATS" << "Tech" << "tech"
-            << msg(QStringLiteral("The new user names typed do not match."), title, ui::Icon::Exclamation) << false
-            << "ATS" << QStringList{} << d;
+            << "ATS"
+            << "Tech"
+            << "tech"
+            << msg(QStringLiteral("The new user names typed do not match."), title, ui::Icon::Exclamation)
+            << false << "ATS" << QStringList{} << d;
         QTest::newRow("empty name refused")
-            << "ATS" << "" << "" << msg(QStringLiteral("The new user name can not be blank."), title, ui::Icon::Exclamation)
+            << "ATS"
+            << ""
+            << "" << msg(QStringLiteral("The new user name can not be blank."), title, ui::Icon::Exclamation)
             << false << "ATS" << QStringList{} << d;
         QTest::newRow("current name not in the file")
-            << "Nobody" << "Tech" << "Tech"
+            << "Nobody"
+            << "Tech"
+            << "Tech"
             << msg(QStringLiteral("Error #-2147221401\r\nInternal Error - Unable to locate current user's "
                                   "name.\r\nUnable to change usernames."),
                    title, ui::Icon::Critical)
