@@ -41,15 +41,16 @@ struct Trial {
     bool allArrived = false;
     qint64 sent = 0;
     qint64 valid = 0;
-    qint64 firstLost = 0;          // 1-based poll number of the first lost reply (0: none)
-    double meanPeriodMs = 0.0;     // measured time between sends
+    qint64 firstLost = 0;       // 1-based poll number of the first lost reply (0: none)
+    double meanPeriodMs = 0.0;  // measured time between sends
 };
 
 QString cpuModel() {
     QFile f(QStringLiteral("/proc/cpuinfo"));
     if (f.open(QIODevice::ReadOnly)) {
         for (const QByteArray& line : f.readAll().split('\n')) {
-            if (line.startsWith("model name")) return QString::fromLatin1(line.mid(line.indexOf(':') + 1).trimmed());
+            if (line.startsWith("model name"))
+                return QString::fromLatin1(line.mid(line.indexOf(':') + 1).trimmed());
         }
     }
     return QSysInfo::currentCpuArchitecture();
@@ -100,7 +101,8 @@ public:
             m_loop.StopScan();  // each trial starts the scan itself
             return true;
         }
-        std::fprintf(stderr, "cannot open the port: %s\n", qPrintable(m_loop.serial().lastOpenFailure().message));
+        std::fprintf(stderr, "cannot open the port: %s\n",
+                     qPrintable(m_loop.serial().lastOpenFailure().message));
         return false;
     }
 
@@ -177,23 +179,28 @@ int main(int argc, char** argv) {
     const int polls = std::max(1, intArg(args, QStringLiteral("--polls"), 500));
     const int latencyMs = std::max(0, intArg(args, QStringLiteral("--latency"), 2));
     const qsizetype pi = args.indexOf(QStringLiteral("--program"));
-    const QString program = pi >= 0 && pi + 1 < args.size() ? args.at(pi + 1) : QStringLiteral(M852_SIM_PROGRAM);
+    const QString program =
+        pi >= 0 && pi + 1 < args.size() ? args.at(pi + 1) : QStringLiteral(M852_SIM_PROGRAM);
 
     const double wireMs = double(kRequestBytes + kReplyBytes) * sim::FaultConfig::kBitsPerChar * 1000.0 /
                           sim::FaultConfig::kBaud;
     const double referenceMs = wireMs + latencyMs;
 
-    std::printf("scan-rate benchmark: lowest read scan rate at which %d consecutive polls of registers %d..%d "
-                "all arrive\n",
-                polls, kFirstRegister, kFirstRegister + kRegisters - 1);
+    std::printf(
+        "scan-rate benchmark: lowest read scan rate at which %d consecutive polls of registers %d..%d "
+        "all arrive\n",
+        polls, kFirstRegister, kFirstRegister + kRegisters - 1);
     std::printf("machine: %s, %d logical CPUs, %s, kernel %s, Qt %s; load average at start %s\n",
-                qPrintable(cpuModel()), QThread::idealThreadCount(), qPrintable(QSysInfo::prettyProductName()),
-                qPrintable(QSysInfo::kernelVersion()), qVersion(), qPrintable(loadAverage()));
-    std::printf("path: CScanLoop (precise QTimer) + CMsgManager + QSerialPort -> pseudo-terminal -> m852-sim "
-                "(paced, 57600 baud, 10 bits/char, latency %d ms)\n",
-                latencyMs);
-    std::printf("reference: (%d + %d) bytes x 10 bits / 57600 baud = %.3f ms wire + %d ms latency = %.3f ms\n",
-                kRequestBytes, kReplyBytes, wireMs, latencyMs, referenceMs);
+                qPrintable(cpuModel()), QThread::idealThreadCount(),
+                qPrintable(QSysInfo::prettyProductName()), qPrintable(QSysInfo::kernelVersion()), qVersion(),
+                qPrintable(loadAverage()));
+    std::printf(
+        "path: CScanLoop (precise QTimer) + CMsgManager + QSerialPort -> pseudo-terminal -> m852-sim "
+        "(paced, 57600 baud, 10 bits/char, latency %d ms)\n",
+        latencyMs);
+    std::printf(
+        "reference: (%d + %d) bytes x 10 bits / 57600 baud = %.3f ms wire + %d ms latency = %.3f ms\n",
+        kRequestBytes, kReplyBytes, wireMs, latencyMs, referenceMs);
     std::printf("resolution: scan rates are whole milliseconds, so the ratio moves in steps of %.3f\n\n",
                 1.0 / referenceMs);
     std::fflush(stdout);
@@ -201,9 +208,10 @@ int main(int argc, char** argv) {
     QTemporaryDir dir;
     const QString link = dir.filePath(QStringLiteral("m852"));
     sim::SimProcess simulator(program);
-    if (!simulator.start({QStringLiteral("--link"), link, QStringLiteral("--latency"), QString::number(latencyMs),
-                          QStringLiteral("--set"), QStringLiteral("650=0")})) {
-        std::fprintf(stderr, "cannot start %s: %s\n", qPrintable(program), qPrintable(simulator.errorString()));
+    if (!simulator.start({QStringLiteral("--link"), link, QStringLiteral("--latency"),
+                          QString::number(latencyMs), QStringLiteral("--set"), QStringLiteral("650=0")})) {
+        std::fprintf(stderr, "cannot start %s: %s\n", qPrintable(program),
+                     qPrintable(simulator.errorString()));
         return 1;
     }
     const auto values = simulator.registers(kFirstRegister, kRegisters);
@@ -259,9 +267,10 @@ int main(int argc, char** argv) {
     const int worst = lowest.last();
     QStringList all;
     for (int v : lowest) all.append(QString::number(v));
-    std::printf("\nresult over %d runs: lowest scan rates %s ms; worst %.3f x, best %.3f x the reference "
-                "(target <= 1.25: %s); load average at end %s\n",
-                runs, qPrintable(all.join(QStringLiteral(", "))), worst / referenceMs, lowest.first() / referenceMs,
-                worst / referenceMs <= 1.25 ? "met" : "NOT met", qPrintable(loadAverage()));
+    std::printf(
+        "\nresult over %d runs: lowest scan rates %s ms; worst %.3f x, best %.3f x the reference "
+        "(target <= 1.25: %s); load average at end %s\n",
+        runs, qPrintable(all.join(QStringLiteral(", "))), worst / referenceMs, lowest.first() / referenceMs,
+        worst / referenceMs <= 1.25 ? "met" : "NOT met", qPrintable(loadAverage()));
     return 0;
 }

@@ -4,8 +4,7 @@
 
 namespace {
 void checkScanRate(qint16 ms) {
-    if (ms < 1)
-        throw ComponentError(kComponentErrorBase, QString(), QString());
+    if (ms < 1) throw ComponentError(kComponentErrorBase, QString(), QString());
 }
 }  // namespace
 
@@ -39,8 +38,7 @@ void CScanLoop::tick() {
         // Errors are dropped here and not left to the event loop: an exception escaping a timer slot
         // would end the program, and a lost reply is simply followed by the next request.
         try {
-            if (manager->BuildResponse() > 0)
-                manager->StoreMsgData();
+            if (manager->BuildResponse() > 0) manager->StoreMsgData();
         } catch (...) {
         }
         try {
@@ -60,4 +58,6 @@ void CScanLoop::StartScan() { m_timer.start(); }
 
 void CScanLoop::StopScan() { m_timer.stop(); }
 
-void CScanLoop::SetScanInterval(bool isRead) { m_timer.setInterval(isRead ? m_readScanRate : m_writeScanRate); }
+void CScanLoop::SetScanInterval(bool isRead) {
+    m_timer.setInterval(isRead ? m_readScanRate : m_writeScanRate);
+}

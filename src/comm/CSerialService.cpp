@@ -33,8 +33,7 @@ int CSerialService::maxPortNumber() { return SerialDeviceNames::maxPortNumber();
 void CSerialService::COM_Initialize() {
     // Line settings, raw 8-bit input, no flow control and the buffer limits are applied by each open
     // (openDevice); only the port state and number are held here between opens.
-    if (m_device)
-        COM_ClosePort();
+    if (m_device) COM_ClosePort();
     m_broken = false;
     m_number = 1;
     m_failure = {};
@@ -50,23 +49,19 @@ void CSerialService::setCOM_Number(qint16 number) {
 bool CSerialService::COM_IsOpen() const { return m_device && !m_broken; }
 
 bool CSerialService::COM_ReceiveBufferIsEmpty() {
-    if (!COM_IsOpen())
-        return true;
-    if (m_device->bytesAvailable() > 0)
-        return false;
+    if (!COM_IsOpen()) return true;
+    if (m_device->bytesAvailable() > 0) return false;
     return bytesWaiting() <= 0;
 }
 
 qint64 CSerialService::bytesWaiting() {
-    if (!COM_IsOpen())
-        return 0;
+    if (!COM_IsOpen()) return 0;
     if (m_port) {
         // QSerialPort's buffer is filled by the event loop; between two of its turns the driver may hold
         // more. A zero timeout only polls (it never blocks) and reports TimeoutError when nothing is
         // there, which onPortError ignores.
         m_port->waitForReadyRead(0);
-        if (!COM_IsOpen())
-            return 0;
+        if (!COM_IsOpen()) return 0;
     }
     return m_device->bytesAvailable();
 }
@@ -80,8 +75,7 @@ bool CSerialService::COM_OpenPort() {
                  QStringLiteral("%1: the port is already open").arg(portLabel(m_number)));
             return false;
         }
-        if (m_number == 0)
-            return openSimulator();
+        if (m_number == 0) return openSimulator();
         const QString device = deviceForPort(m_number);
         if (device.isEmpty()) {
             fail(OpenFailureKind::NoSuchDevice, device,
@@ -103,8 +97,7 @@ bool CSerialService::COM_OpenPort() {
 
 bool CSerialService::COM_ClosePort() {
     try {
-        if (!m_device)
-            return false;
+        if (!m_device) return false;
         releaseDevice();
         return true;
     } catch (...) {
@@ -113,8 +106,7 @@ bool CSerialService::COM_ClosePort() {
 }
 
 void CSerialService::COM_EmptyReceiveBuffer() {
-    if (!COM_IsOpen())
-        return;
+    if (!COM_IsOpen()) return;
     // Drop what already sits in the device object's buffer, then what the driver still holds.
     m_device->readAll();
     if (m_port)
@@ -162,17 +154,16 @@ void CSerialService::setPortOverrides(const QMap<int, QString>& overrides) {
 }
 
 QString CSerialService::deviceForPort(int number) const {
-    if (number == 0)
-        return {};
+    if (number == 0) return {};
     const auto it = m_overrides.constFind(number);
-    if (it != m_overrides.cend())
-        return it.value();
+    if (it != m_overrides.cend()) return it.value();
     return SerialDeviceNames::conventionalDevice(number);
 }
 
 QList<CSerialService::PortInfo> CSerialService::detectPorts(const QMap<int, QString>& overrides) {
     QList<PortInfo> ports;
-    ports.append(PortInfo{0, QString(), QStringLiteral("Built-in simulated controller"), QString(), QString()});
+    ports.append(
+        PortInfo{0, QString(), QStringLiteral("Built-in simulated controller"), QString(), QString()});
 
     // An override names a device by any path (a by-id link, a pty symlink); compare real files.
     QMap<QString, int> overrideByTarget;
@@ -216,17 +207,17 @@ QList<CSerialService::PortInfo> CSerialService::detectPorts(const QMap<int, QStr
 // Simulated controller
 
 std::shared_ptr<sim::M852Image> CSerialService::simulatorImage() {
-    if (!m_simImage)
-        m_simImage = std::make_shared<sim::M852Image>();
+    if (!m_simImage) m_simImage = std::make_shared<sim::M852Image>();
     return m_simImage;
 }
 
-void CSerialService::setSimulatorImage(std::shared_ptr<sim::M852Image> image) { m_simImage = std::move(image); }
+void CSerialService::setSimulatorImage(std::shared_ptr<sim::M852Image> image) {
+    m_simImage = std::move(image);
+}
 
 void CSerialService::setSimulatorFaults(const sim::FaultConfig& faults) {
     m_simFaults = faults;
-    if (m_sim)
-        m_sim->setFaultConfig(faults);
+    if (m_sim) m_sim->setFaultConfig(faults);
 }
 
 sim::SimulatedPort* CSerialService::simulatedPort() const { return m_sim.data(); }
@@ -319,8 +310,7 @@ void CSerialService::onPortError(QSerialPort::SerialPortError error) {
         default:
             return;  // TimeoutError from the zero-timeout poll, and nothing else arrives while open
     }
-    if (m_broken || !m_port)
-        return;
+    if (m_broken || !m_port) return;
     // Do not close the port inside its own signal: mark it, close it from the event loop. Until then
     // COM_IsOpen is already False, so the manager stops sending to it.
     m_broken = true;
@@ -338,13 +328,11 @@ void CSerialService::onPortLost(quint64 session) {
         return;  // reopened in between: the report is about a connection that no longer exists
     const bool wasBroken = m_broken;
     reapBrokenPort();
-    if (wasBroken)
-        emit portLost(m_lostReason);
+    if (wasBroken) emit portLost(m_lostReason);
 }
 
 void CSerialService::reapBrokenPort() {
-    if (m_broken)
-        releaseDevice();
+    if (m_broken) releaseDevice();
 }
 
 void CSerialService::releaseDevice() {

@@ -1,12 +1,12 @@
-#include "comm/SerialDeviceNames.h"
+#include <unistd.h>
 
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
-
 #include <array>
 #include <cerrno>
-#include <unistd.h>
+
+#include "comm/SerialDeviceNames.h"
 
 namespace {
 
@@ -38,26 +38,22 @@ int conventionalNumber(const QString& device) {
     const QString path = device.startsWith(QLatin1Char('/')) ? device : QStringLiteral("/dev/") + device;
     for (const Block& b : kBlocks) {
         const QString prefix = QString::fromLatin1(b.prefix);
-        if (!path.startsWith(prefix))
-            continue;
+        if (!path.startsWith(prefix)) continue;
         bool ok = false;
         const QString tail = path.mid(prefix.size());
         const int index = tail.toInt(&ok);
-        if (ok && index >= 0 && index < kBlockSize && tail == QString::number(index))
-            return b.first + index;
+        if (ok && index >= 0 && index < kBlockSize && tail == QString::number(index)) return b.first + index;
     }
     return -1;
 }
 
 QString stablePath(const QString& device) {
     const QString target = QFileInfo(device).canonicalFilePath();
-    if (target.isEmpty())
-        return {};
+    if (target.isEmpty()) return {};
     const QDir byId(QStringLiteral("/dev/serial/by-id"));
     const QFileInfoList links = byId.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot);
     for (const QFileInfo& link : links) {
-        if (link.isSymLink() && link.canonicalFilePath() == target)
-            return link.absoluteFilePath();
+        if (link.isSymLink() && link.canonicalFilePath() == target) return link.absoluteFilePath();
     }
     return {};
 }

@@ -6,17 +6,14 @@ namespace SerialDeviceNames {
 int maxPortNumber() { return 255; }
 
 QString conventionalDevice(int number) {
-    if (number < 1 || number > maxPortNumber())
-        return {};
+    if (number < 1 || number > maxPortNumber()) return {};
     return QStringLiteral("COM%1").arg(number);
 }
 
 int conventionalNumber(const QString& device) {
     QString name = device;
-    if (name.startsWith(QLatin1String("\\\\.\\")))
-        name = name.mid(4);
-    if (!name.startsWith(QLatin1String("COM"), Qt::CaseInsensitive))
-        return -1;
+    if (name.startsWith(QLatin1String("\\\\.\\"))) name = name.mid(4);
+    if (!name.startsWith(QLatin1String("COM"), Qt::CaseInsensitive)) return -1;
     bool ok = false;
     const int n = name.mid(3).toInt(&ok);
     return ok && n >= 1 && n <= maxPortNumber() ? n : -1;

@@ -94,7 +94,8 @@ struct Engine {
     }
 
     [[nodiscard]] int repliesFor(qint32 winId) const {
-        return int(std::count_if(replies.cbegin(), replies.cend(), [winId](const Reply& r) { return r.winId == winId; }));
+        return int(std::count_if(replies.cbegin(), replies.cend(),
+                                 [winId](const Reply& r) { return r.winId == winId; }));
     }
 };
 
@@ -145,8 +146,9 @@ private slots:
 
 private:
     void useBackend(CSerialService& serial, const QString& backend);
-    [[nodiscard]] std::optional<QList<qint16>> controllerRegisters(CSerialService& serial, const QString& backend,
-                                                                    int reg, int count);
+    [[nodiscard]] std::optional<QList<qint16>> controllerRegisters(CSerialService& serial,
+                                                                   const QString& backend, int reg,
+                                                                   int count);
     struct CliResult {
         int exitCode = -1;
         QStringList out;
@@ -159,9 +161,9 @@ private:
     QString m_link;
 };
 
-#define REQUIRE_BACKEND(backend)                                                     \
-    do {                                                                             \
-        if ((backend) == kPty && !m_sim) QSKIP("m852-sim is not available here");    \
+#define REQUIRE_BACKEND(backend)                                                  \
+    do {                                                                          \
+        if ((backend) == kPty && !m_sim) QSKIP("m852-sim is not available here"); \
     } while (0)
 
 void TestE2eEngine::initTestCase() {
@@ -170,8 +172,9 @@ void TestE2eEngine::initTestCase() {
     m_link = m_dir.filePath(QStringLiteral("m852"));
     m_sim = std::make_unique<sim::SimProcess>(QStringLiteral(M852_SIM_PROGRAM));
     // 650=0 stops the active time delay, so no event is logged and the history stays put during the run.
-    QVERIFY2(m_sim->start({QStringLiteral("--link"), m_link, QStringLiteral("--set"), QStringLiteral("650=0")}),
-             qPrintable(m_sim->errorString()));
+    QVERIFY2(
+        m_sim->start({QStringLiteral("--link"), m_link, QStringLiteral("--set"), QStringLiteral("650=0")}),
+        qPrintable(m_sim->errorString()));
 #endif
 }
 
@@ -189,8 +192,8 @@ void TestE2eEngine::useBackend(CSerialService& serial, const QString& backend) {
     }
 }
 
-std::optional<QList<qint16>> TestE2eEngine::controllerRegisters(CSerialService& serial, const QString& backend,
-                                                                int reg, int count) {
+std::optional<QList<qint16>> TestE2eEngine::controllerRegisters(CSerialService& serial,
+                                                                const QString& backend, int reg, int count) {
     if (backend == kPty) {
         const auto values = m_sim->registers(reg, count);
         if (!values) return std::nullopt;
@@ -251,7 +254,8 @@ void TestE2eEngine::sendKeepsEveryByte_data() {
         {"00 1A", {45, 0x001A}}, {"0D 0A", {46, 0x0D0A}}, {"11 13", {47, 0x1113}}, {"FF 7F", {48, 0xFF7F}}};
     for (const QString& backend : {kPty, kSimulated}) {
         for (const auto& f : frames) {
-            QTest::addRow("%s %s", qPrintable(backend), f.first) << backend << f.second.first << f.second.second;
+            QTest::addRow("%s %s", qPrintable(backend), f.first)
+                << backend << f.second.first << f.second.second;
         }
     }
 }
@@ -356,7 +360,8 @@ void TestE2eEngine::openFailsCleanly_data() {
     QTest::addColumn<int>("kind");
     const QString missing = m_dir.filePath(QStringLiteral("no-such-tty"));
     QTest::newRow("mapped device missing") << missing << int(CSerialService::OpenFailureKind::NoSuchDevice);
-    QTest::newRow("number without a device") << QString() << int(CSerialService::OpenFailureKind::NoSuchDevice);
+    QTest::newRow("number without a device")
+        << QString() << int(CSerialService::OpenFailureKind::NoSuchDevice);
 #ifdef Q_OS_UNIX
     QFile plain(m_dir.filePath(QStringLiteral("plain-file")));
     if (plain.open(QIODevice::WriteOnly)) plain.write("not a terminal");
@@ -415,7 +420,8 @@ void TestE2eEngine::detectPortsNamesMappedDevices() {
         if (p.number > 0) {
             CSerialService serial;
             serial.setPortOverrides({{kPtyPort, m_link}});
-            QCOMPARE(real(serial.deviceForPort(p.number)), real(p.device));  // each number opens what was listed
+            QCOMPARE(real(serial.deviceForPort(p.number)),
+                     real(p.device));  // each number opens what was listed
         }
     }
 }
@@ -482,15 +488,16 @@ void TestE2eEngine::writeReachesController() {
     QTRY_VERIFY_WITH_TIMEOUT(e.repliesFor(6) == 1, 10000);
     const qsizetype afterWrite = e.replies.size();
     // The next poll of the block shows what the controller now holds.
-    QTRY_VERIFY_WITH_TIMEOUT(
-        std::any_of(e.replies.cbegin() + afterWrite, e.replies.cend(), [](const Reply& r) { return r.winId == 5; }),
-        10000);
+    QTRY_VERIFY_WITH_TIMEOUT(std::any_of(e.replies.cbegin() + afterWrite, e.replies.cend(),
+                                         [](const Reply& r) { return r.winId == 5; }),
+                             10000);
     QVERIFY(e.manager.Disconnect());
 
     const auto stored = controllerRegisters(e.loop.serial(), backend, kFirst, int(values.size()));
     QVERIFY(stored);
     QCOMPARE(*stored, values);
-    const auto lastPoll = std::find_if(e.replies.crbegin(), e.replies.crend(), [](const Reply& r) { return r.winId == 5; });
+    const auto lastPoll =
+        std::find_if(e.replies.crbegin(), e.replies.crend(), [](const Reply& r) { return r.winId == 5; });
     QCOMPARE(lastPoll->values.mid(0, values.size()), values);
     QCOMPARE(e.repliesFor(6), 1);  // a write is sent once
 }
@@ -512,7 +519,8 @@ void TestE2eEngine::faultRunDeliversOnlyIntactReplies() {
     // 100 registers: 8 + 205 bytes = 37 ms of line plus 2 ms latency and up to 4 stray bytes.
     e.loop.setReadScanRate(45);
     const QMap<qint16, QPair<int, int>> blocks = {{3, {2, 14}}, {4, {22, 8}}, {9, {150, 100}}};
-    for (auto it = blocks.cbegin(); it != blocks.cend(); ++it) e.queue(it.key(), 3, it.value().first, it.value().second, true);
+    for (auto it = blocks.cbegin(); it != blocks.cend(); ++it)
+        e.queue(it.key(), 3, it.value().first, it.value().second, true);
 
     QVERIFY(e.manager.Connect());
     e.loop.StopScan();  // ticks by hand, on the test's clock
@@ -543,7 +551,8 @@ void TestE2eEngine::faultRunDeliversOnlyIntactReplies() {
     // Every reply that left the controller whole with a correct CRC and no bytes in front of it was
     // delivered; nothing else was (stray bytes after a reply are ignored, so those may be delivered).
     const qint64 intact = stats.replies - stats.dropped - stats.crcCorrupted;
-    QVERIFY2(e.replies.size() <= intact, qPrintable(QStringLiteral("%1 > %2").arg(e.replies.size()).arg(intact)));
+    QVERIFY2(e.replies.size() <= intact,
+             qPrintable(QStringLiteral("%1 > %2").arg(e.replies.size()).arg(intact)));
     QVERIFY2(e.replies.size() >= intact - stats.withStray,
              qPrintable(QStringLiteral("%1 < %2").arg(e.replies.size()).arg(intact - stats.withStray)));
     for (auto it = blocks.cbegin(); it != blocks.cend(); ++it) QVERIFY(e.repliesFor(it.key()) > 0);
@@ -618,8 +627,9 @@ void TestE2eEngine::cliReads() {
     REQUIRE_BACKEND(backend);
     const QStringList where = backend == kPty ? QStringList{QStringLiteral("--device"), m_link}
                                               : QStringList{QStringLiteral("--port"), QStringLiteral("0")};
-    const CliResult r = runCli(where + QStringList{QStringLiteral("--scan-rate"), QStringLiteral("50"),
-                                                   QStringLiteral("read"), QStringLiteral("2"), QStringLiteral("14")});
+    const CliResult r =
+        runCli(where + QStringList{QStringLiteral("--scan-rate"), QStringLiteral("50"),
+                                   QStringLiteral("read"), QStringLiteral("2"), QStringLiteral("14")});
     QVERIFY2(r.exitCode == 0, qPrintable(r.err));
 
     // The CLI's simulated controller is a fresh image of its own; the source values are fixed.
@@ -640,12 +650,15 @@ void TestE2eEngine::cliReads() {
 
 void TestE2eEngine::cliWritesAndRepeats() {
     if (!m_sim) QSKIP("m852-sim is not available here");
-    const QStringList common{QStringLiteral("--device"), m_link, QStringLiteral("--scan-rate"), QStringLiteral("60")};
+    const QStringList common{QStringLiteral("--device"), m_link, QStringLiteral("--scan-rate"),
+                             QStringLiteral("60")};
 
-    CliResult r = runCli(common + QStringList{QStringLiteral("write"), QStringLiteral("55"), QStringLiteral("103"),
-                                              QStringLiteral("65535"), QStringLiteral("-96")});
+    CliResult r =
+        runCli(common + QStringList{QStringLiteral("write"), QStringLiteral("55"), QStringLiteral("103"),
+                                    QStringLiteral("65535"), QStringLiteral("-96")});
     QVERIFY2(r.exitCode == 0, qPrintable(r.err));
-    QCOMPARE(r.out, (QStringList{QStringLiteral("55 103"), QStringLiteral("56 -1"), QStringLiteral("57 -96")}));
+    QCOMPARE(r.out,
+             (QStringList{QStringLiteral("55 103"), QStringLiteral("56 -1"), QStringLiteral("57 -96")}));
     r = runCli(common + QStringList{QStringLiteral("write"), QStringLiteral("--single"), QStringLiteral("58"),
                                     QStringLiteral("91")});
     QVERIFY2(r.exitCode == 0, qPrintable(r.err));
@@ -670,7 +683,8 @@ void TestE2eEngine::cliFailures_data() {
     row("missing device", {"--device", missing, "read", "1", "1"}, 3, "no such device");
     row("no valid reply (exception replies)", {"--tries", "2", "--scan-rate", "20", "read", "5000", "2"}, 1,
         "no valid reply from the simulated controller (port 0) after 2 tries");
-    row("no echo (exception replies)", {"--tries", "2", "--scan-rate", "20", "write", "5000", "1"}, 1, "no echo");
+    row("no echo (exception replies)", {"--tries", "2", "--scan-rate", "20", "write", "5000", "1"}, 1,
+        "no echo");
     row("register 0", {"read", "0", "1"}, 2, "START must be");
     row("count 126", {"read", "1", "126"}, 2, "COUNT must be from 1 to 125");
     row("value too large", {"write", "45", "65536"}, 2, "VALUE must be");

@@ -9,12 +9,10 @@ namespace {
 // A whole decimal integer in [min, max]; "+5", " 5", "5x" and "0x10" are refused.
 std::optional<int> parseInt(const QString& text, int min, int max) {
     static const QRegularExpression kInteger(QStringLiteral("^-?[0-9]{1,9}$"));
-    if (!kInteger.match(text).hasMatch())
-        return std::nullopt;
+    if (!kInteger.match(text).hasMatch()) return std::nullopt;
     bool ok = false;
     const int v = text.toInt(&ok);
-    if (!ok || v < min || v > max)
-        return std::nullopt;
+    if (!ok || v < min || v > max) return std::nullopt;
     return v;
 }
 
@@ -29,16 +27,14 @@ struct Parser {
     QString* error;
 
     bool fail(const QString& text) {
-        if (error)
-            *error = text;
+        if (error) *error = text;
         return false;
     }
 
     // The value of `--name VALUE` or `--name=VALUE`; `arg` is the option as given.
     std::optional<QString> optionValue(const QString& arg) {
         const int eq = arg.indexOf(QLatin1Char('='));
-        if (eq >= 0)
-            return arg.mid(eq + 1);
+        if (eq >= 0) return arg.mid(eq + 1);
         if (i >= args.size()) {
             fail(QStringLiteral("option %1 needs a value").arg(arg));
             return std::nullopt;
@@ -48,8 +44,7 @@ struct Parser {
 
     bool intOption(const QString& arg, int min, int max, int& out) {
         const auto text = optionValue(arg);
-        if (!text)
-            return false;
+        if (!text) return false;
         const auto v = parseInt(*text, min, max);
         if (!v)
             return fail(QStringLiteral("%1 must be a whole number from %2 to %3, not \"%4\"")
@@ -94,8 +89,7 @@ std::optional<CliOptions> CliOptions::parse(const QStringList& args, QString* er
             portGiven = true;
         } else if (name == QLatin1String("--device")) {
             const auto path = p.optionValue(arg);
-            if (!path)
-                return std::nullopt;
+            if (!path) return std::nullopt;
             if (path->trimmed().isEmpty()) {
                 p.fail(QStringLiteral("--device needs a device path"));
                 return std::nullopt;
@@ -103,11 +97,9 @@ std::optional<CliOptions> CliOptions::parse(const QStringList& args, QString* er
             o.device = path->trimmed();
             deviceGiven = true;
         } else if (name == QLatin1String("--scan-rate")) {
-            if (!p.intOption(arg, 1, 32767, o.scanRateMs))
-                return std::nullopt;
+            if (!p.intOption(arg, 1, 32767, o.scanRateMs)) return std::nullopt;
         } else if (name == QLatin1String("--tries")) {
-            if (!p.intOption(arg, 1, 1000000, o.tries))
-                return std::nullopt;
+            if (!p.intOption(arg, 1, 1000000, o.tries)) return std::nullopt;
         } else if (looksLikeOption(arg)) {
             p.fail(QStringLiteral("unknown option %1").arg(arg));
             return std::nullopt;
@@ -137,8 +129,7 @@ std::optional<CliOptions> CliOptions::parse(const QStringList& args, QString* er
         const QString arg = args.at(p.i++);
         const QString name = Parser::optionName(arg);
         if (isRead && name == QLatin1String("--repeat")) {
-            if (!p.intOption(arg, 1, 1000000, o.repeat))
-                return std::nullopt;
+            if (!p.intOption(arg, 1, 1000000, o.repeat)) return std::nullopt;
         } else if (isWrite && arg == QLatin1String("--single")) {
             o.single = true;
         } else if (looksLikeOption(arg)) {
@@ -170,7 +161,9 @@ std::optional<CliOptions> CliOptions::parse(const QStringList& args, QString* er
         }
         const auto count = parseInt(operands.at(1), 1, kMaxReadCount);
         if (!count) {
-            p.fail(QStringLiteral("COUNT must be from 1 to %1, not \"%2\"").arg(kMaxReadCount).arg(operands.at(1)));
+            p.fail(QStringLiteral("COUNT must be from 1 to %1, not \"%2\"")
+                       .arg(kMaxReadCount)
+                       .arg(operands.at(1)));
             return std::nullopt;
         }
         o.count = *count;
@@ -205,8 +198,10 @@ std::optional<CliOptions> CliOptions::parse(const QStringList& args, QString* er
 QString CliOptions::usage() {
     return QStringLiteral(
         "Usage:\n"
-        "  field-console-cli [--port N | --device PATH] [--scan-rate MS] [--tries N] read START COUNT [--repeat N]\n"
-        "  field-console-cli [--port N | --device PATH] [--scan-rate MS] [--tries N] write [--single] START VALUE...\n"
+        "  field-console-cli [--port N | --device PATH] [--scan-rate MS] [--tries N] read START COUNT "
+        "[--repeat N]\n"
+        "  field-console-cli [--port N | --device PATH] [--scan-rate MS] [--tries N] write [--single] START "
+        "VALUE...\n"
         "\n"
         "Reads or writes holding registers of an M852 controller over Modbus RTU (57600,N,8,1), with\n"
         "the same polling engine as Field Console.\n"

@@ -10,15 +10,15 @@ struct CliOptions {
     enum class Command { Help, Version, Read, Write };
 
     Command command = Command::Help;
-    int port = 0;        // the built-in simulated controller unless --port or --device says otherwise
-    QString device;      // --device PATH (empty: none)
+    int port = 0;    // the built-in simulated controller unless --port or --device says otherwise
+    QString device;  // --device PATH (empty: none)
     int scanRateMs = 500;
     int tries = 3;
-    int start = 0;       // first register, 1-based
-    int count = 0;       // read: registers to read
-    int repeat = 0;      // read --repeat N (0: read once, retrying up to `tries` polls)
+    int start = 0;        // first register, 1-based
+    int count = 0;        // read: registers to read
+    int repeat = 0;       // read --repeat N (0: read once, retrying up to `tries` polls)
     bool single = false;  // write --single: function 6 instead of 16
-    QList<int> values;   // write: values as given (-32768..65535)
+    QList<int> values;    // write: values as given (-32768..65535)
 
     // The engine addresses registers 1..32767 (the 1-based number travels in a signed 16-bit field).
     static constexpr int kMaxRegister = 32767;

@@ -54,8 +54,7 @@ CliSession::CliSession(const CliOptions& options, QTextStream& out, QTextStream&
 QString CliSession::portName() const {
     const CSerialService& serial = m_loop.serial();
     const QString device = serial.deviceForPort(serial.COM_Number());
-    if (serial.COM_Number() == 0)
-        return QStringLiteral("the simulated controller (port 0)");
+    if (serial.COM_Number() == 0) return QStringLiteral("the simulated controller (port 0)");
     return QStringLiteral("COM%1 (%2)").arg(serial.COM_Number()).arg(device);
 }
 
@@ -75,33 +74,27 @@ void CliSession::start() {
     }
     // Send the first request now instead of one scan interval later; the timer takes over from there.
     QTimer::singleShot(0, this, [this] {
-        if (!m_done)
-            m_loop.tick();
+        if (!m_done) m_loop.tick();
     });
 }
 
 void CliSession::onMessageReady(qint32 winId) {
-    if (winId != kWinID || m_done)
-        return;
+    if (winId != kWinID || m_done) return;
     const CMsgPacketNode& reply = m_manager.GetWaitingData();
     try {
         if (m_options.command == CliOptions::Command::Read) {
             QList<qint16> values;
             values.reserve(m_options.count);
-            for (int i = 0; i < m_options.count; ++i)
-                values.append(reply.Data(i));
+            for (int i = 0; i < m_options.count; ++i) values.append(reply.Data(i));
             m_lastValues = values;
             m_lastStart = reply.StartingReg();
             ++m_valid;
-            if (m_options.repeat == 0)
-                stopSending();  // one valid reply is all a plain read needs
+            if (m_options.repeat == 0) stopSending();  // one valid reply is all a plain read needs
         } else {
             // The echo names the first register written; a reply about another register is not ours.
-            if (reply.StartingReg() != m_options.start)
-                return;
+            if (reply.StartingReg() != m_options.start) return;
             QList<qint16> values;
-            for (int i = 0; i < m_options.values.size(); ++i)
-                values.append(reply.Data(i));
+            for (int i = 0; i < m_options.values.size(); ++i) values.append(reply.Data(i));
             if (m_options.single && values.value(0) != qint16(quint16(m_options.values.at(0) & 0xFFFF)))
                 return;
             m_lastValues = values;
@@ -115,8 +108,7 @@ void CliSession::onMessageReady(qint32 winId) {
 }
 
 void CliSession::onTick() {
-    if (m_done)
-        return;
+    if (m_done) return;
     const bool sentThisTick = m_sent != m_sentAtLastTick;
     m_sentAtLastTick = m_sent;
     const bool isRead = m_options.command == CliOptions::Command::Read;
@@ -127,7 +119,9 @@ void CliSession::onTick() {
             // --repeat: the first --tries polls have had their reply windows and none answered.
             if (m_valid == 0 && m_sent > m_options.tries) {
                 m_sent -= 1;  // the poll just sent gets no reply window: not counted
-                finish(1, QStringLiteral("no valid reply from %1 after %2 tries").arg(portName()).arg(m_options.tries));
+                finish(1, QStringLiteral("no valid reply from %1 after %2 tries")
+                              .arg(portName())
+                              .arg(m_options.tries));
                 return;
             }
             if (m_sent >= m_options.repeat)
@@ -144,7 +138,8 @@ void CliSession::onTick() {
             if (m_valid > 0)
                 finish(0);
             else
-                finish(1, QStringLiteral("no valid reply from %1 after %2 tries").arg(portName()).arg(m_sent));
+                finish(1,
+                       QStringLiteral("no valid reply from %1 after %2 tries").arg(portName()).arg(m_sent));
             return;
         }
     } else {
@@ -169,8 +164,7 @@ void CliSession::onTick() {
 }
 
 void CliSession::onPortLost(const QString& reason) {
-    if (!m_done)
-        finish(1, QStringLiteral("the port was lost: %1").arg(reason));
+    if (!m_done) finish(1, QStringLiteral("the port was lost: %1").arg(reason));
 }
 
 void CliSession::stopSending() {
@@ -181,17 +175,14 @@ void CliSession::stopSending() {
 void CliSession::finish(int exitCode, const QString& error) {
     m_done = true;
     m_manager.Disconnect();
-    if (!m_lastValues.isEmpty())
-        printRegisters(m_lastStart, m_lastValues);
+    if (!m_lastValues.isEmpty()) printRegisters(m_lastStart, m_lastValues);
     if (m_options.command == CliOptions::Command::Read && m_options.repeat > 0)
         m_out << "sent " << m_sent << ", valid " << m_valid << ", lost " << (m_sent - m_valid) << '\n';
     m_out.flush();
-    if (!error.isEmpty())
-        m_err << "field-console-cli: " << error << '\n' << Qt::flush;
+    if (!error.isEmpty()) m_err << "field-console-cli: " << error << '\n' << Qt::flush;
     QTimer::singleShot(0, this, [this, exitCode] { emit finished(exitCode); });
 }
 
 void CliSession::printRegisters(int start, const QList<qint16>& values) {
-    for (int i = 0; i < values.size(); ++i)
-        m_out << (start + i) << ' ' << values.at(i) << '\n';
+    for (int i = 0; i < values.size(); ++i) m_out << (start + i) << ' ' << values.at(i) << '\n';
 }

@@ -44,12 +44,12 @@ private:
     CMsgManager m_manager;
     PacketPtr m_packet;
 
-    qint64 m_sent = 0;            // frames handed to the port
+    qint64 m_sent = 0;  // frames handed to the port
     qint64 m_sentAtLastTick = 0;
-    qint64 m_valid = 0;           // replies that reached MessageReady and matched the request
-    qint64 m_idleTicks = 0;       // ticks that neither sent nor finished (a request that cannot be sent)
-    bool m_stopped = false;       // no more requests will be sent
+    qint64 m_valid = 0;      // replies that reached MessageReady and matched the request
+    qint64 m_idleTicks = 0;  // ticks that neither sent nor finished (a request that cannot be sent)
+    bool m_stopped = false;  // no more requests will be sent
     bool m_done = false;
-    QList<qint16> m_lastValues;   // the last valid reply's registers
+    QList<qint16> m_lastValues;  // the last valid reply's registers
     int m_lastStart = 0;
 };

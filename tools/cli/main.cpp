@@ -19,7 +19,8 @@ int main(int argc, char* argv[]) {
     QString error;
     const auto options = CliOptions::parse(app.arguments().mid(1), &error);
     if (!options) {
-        err << "field-console-cli: " << error << "\n(field-console-cli --help shows the usage)\n" << Qt::flush;
+        err << "field-console-cli: " << error << "\n(field-console-cli --help shows the usage)\n"
+            << Qt::flush;
         return 2;
     }
     switch (options->command) {
