@@ -1,11 +1,10 @@
 #include "files/ScreenFile.h"
 
-#include "groups/SharedRoutines.h"
-
 #include <QLocale>
-
 #include <cmath>
 #include <limits>
+
+#include "groups/SharedRoutines.h"
 
 namespace ScreenFile {
 

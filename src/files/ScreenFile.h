@@ -12,8 +12,8 @@ namespace ScreenFile {
 
 struct Entry {
     qint32 winId = 0;
-    double top = 0;   // twips
-    double left = 0;  // twips
+    double top = 0;    // twips
+    double left = 0;   // twips
     qint32 state = 0;  // 0 normal, 1 minimized, 2 maximized
 };
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QtGlobal>
-
 #include <array>
 
 // The display window types. A type's code is also the WinID of its data group and what a screen
@@ -18,26 +17,16 @@ struct Entry {
 };
 
 inline constexpr std::array<Entry, kTypeCount> kEntries{{
-    {0, "DW_M852_DateTime", true},
-    {1, "DW_M852_TimeDelay", true},
-    {2, "DW_M852_DIPSwitch", false},
-    {3, "DW_M852_SourceInfo", true},
-    {4, "DW_M852_FreqSet", true},
-    {5, "DW_M852_VoltSet", true},
-    {6, "DW_M852_LoadCtrl", true},
-    {7, "DW_M852_History", false},
-    {8, "DW_M852_CFault", true},
-    {9, "DW_M852_Manual", false},
-    {10, "DW_M852_SysSummary", true},
-    {11, "DW_M852_StateMachine", false},
-    {12, "DW_M852_ProgIO", true},
-    {13, "DW_M852_NIP", true},
-    {14, "DW_M852_SysInfo", true},
-    {15, "DW_M852_Maint", true},
-    {16, "DW_M852_MsgLog", false},
-    {17, "DW_M852_PlantEx", true},
-    {18, "DW_M852_Calibration", false},
-    {19, "DW_M852_ActiveTimeDelay", false},
+    {0, "DW_M852_DateTime", true},      {1, "DW_M852_TimeDelay", true},
+    {2, "DW_M852_DIPSwitch", false},    {3, "DW_M852_SourceInfo", true},
+    {4, "DW_M852_FreqSet", true},       {5, "DW_M852_VoltSet", true},
+    {6, "DW_M852_LoadCtrl", true},      {7, "DW_M852_History", false},
+    {8, "DW_M852_CFault", true},        {9, "DW_M852_Manual", false},
+    {10, "DW_M852_SysSummary", true},   {11, "DW_M852_StateMachine", false},
+    {12, "DW_M852_ProgIO", true},       {13, "DW_M852_NIP", true},
+    {14, "DW_M852_SysInfo", true},      {15, "DW_M852_Maint", true},
+    {16, "DW_M852_MsgLog", false},      {17, "DW_M852_PlantEx", true},
+    {18, "DW_M852_Calibration", false}, {19, "DW_M852_ActiveTimeDelay", false},
     {20, "DW_M852_Calendar", true},
 }};
 

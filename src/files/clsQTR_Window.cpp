@@ -117,6 +117,11 @@ QMdiArea* clsQTR_Window::areaOf(QWidget& form) {
     return form.findChild<QMdiArea*>();
 }
 
+void clsQTR_Window::CloseWindow(QWidget& form) {
+    QMdiArea* area = areaOf(form);
+    if (QMdiSubWindow* sub = area ? area->currentSubWindow() : nullptr) sub->close();
+}
+
 void clsQTR_Window::CascadeChildWindows(QWidget& form) {
     if (QMdiArea* area = areaOf(form)) area->cascadeSubWindows();
 }

@@ -19,6 +19,9 @@ public:
     void EditCopy();
     void EditPaste();
 
+    // Unloads the active display window of `form` (nothing when none is active).
+    void CloseWindow(QWidget& form);
+
     void ArrangeChildIcons(QWidget& form);
     void CascadeChildWindows(QWidget& form);
     // Child windows one above the other, each as wide as the client area.

@@ -1,18 +1,17 @@
 #include "files/clsScreenFiles.h"
 
+#include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QSaveFile>
+#include <exception>
+
 #include "app/StringTable.h"
 #include "app/UiServices.h"
 #include "comm/ComponentError.h"
 #include "files/ScreenFile.h"
 #include "files/clsWndManager.h"
 #include "groups/CDisplayWindow.h"
-
-#include <QFile>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QSaveFile>
-
-#include <exception>
 
 namespace {
 
@@ -55,8 +54,10 @@ bool clsScreenFiles::ScreenChanged() const {
 void clsScreenFiles::SetScreenChanged() { setScreenChanged(true); }
 
 void clsScreenFiles::setScreenChanged(bool changed) {
-    if (m_host.setScreenChanged) m_host.setScreenChanged(changed);
-    else m_ownChanged = changed;
+    if (m_host.setScreenChanged)
+        m_host.setScreenChanged(changed);
+    else
+        m_ownChanged = changed;
 }
 
 QString clsScreenFiles::ScreenFileName() const {
@@ -64,8 +65,10 @@ QString clsScreenFiles::ScreenFileName() const {
 }
 
 void clsScreenFiles::setScreenFileName(const QString& name) {
-    if (m_host.setScreenFileName) m_host.setScreenFileName(name);
-    else m_ownFileName = name;
+    if (m_host.setScreenFileName)
+        m_host.setScreenFileName(name);
+    else
+        m_ownFileName = name;
 }
 
 void clsScreenFiles::WriteScreenFile() {
@@ -116,7 +119,8 @@ clsScreenFiles::SaveResult clsScreenFiles::SaveScreen() {
     QString error;
     const SaveResult r = trySave(false, &error);
     if (r == SaveResult::Failed)
-        ui::message(m_owner, text(31, "Attempt to save screen failed.") + u'\n' + error, ui::Icon::Exclamation);
+        ui::message(m_owner, text(31, "Attempt to save screen failed.") + u'\n' + error,
+                    ui::Icon::Exclamation);
     return r;
 }
 
@@ -124,7 +128,8 @@ clsScreenFiles::SaveResult clsScreenFiles::SaveScreenAs() {
     QString error;
     const SaveResult r = trySave(true, &error);
     if (r == SaveResult::Failed)
-        ui::message(m_owner, text(31, "Attempt to save screen failed.") + u'\n' + error, ui::Icon::Exclamation);
+        ui::message(m_owner, text(31, "Attempt to save screen failed.") + u'\n' + error,
+                    ui::Icon::Exclamation);
     return r;
 }
 
@@ -132,8 +137,10 @@ void clsScreenFiles::CloseAllDisplayWindows() {
     if (!m_windows) return;
     QList<CDisplayWindow*> windows = m_windows->DisplayWindows();
     for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
-        if (QMdiSubWindow* sub = clsWndManager::SubWindowOf(*it)) sub->close();
-        else (*it)->close();
+        if (QMdiSubWindow* sub = clsWndManager::SubWindowOf(*it))
+            sub->close();
+        else
+            (*it)->close();
     }
 }
 
@@ -205,7 +212,8 @@ void clsScreenFiles::CloseAllCommand() {
         if (r == SaveResult::Cancelled) return;
         if (r == SaveResult::Failed &&
             ui::message(m_owner,
-                        text(31, "Attempt to save screen failed.") + u'\n' + QStringLiteral("Close all windows anyway?"),
+                        text(31, "Attempt to save screen failed.") + u'\n' +
+                            QStringLiteral("Close all windows anyway?"),
                         ui::Icon::Exclamation, ui::Buttons::YesNo) != ui::Answer::Yes)
             return;
     }
@@ -221,6 +229,8 @@ bool clsScreenFiles::QueryClose() {
     const SaveResult r = trySave(false, nullptr);
     if (r == SaveResult::Saved) return true;
     if (r == SaveResult::Cancelled) return false;
-    return ui::message(m_owner, text(31, "Attempt to save screen failed.") + u'\n' + text(32, "Do you want to exit anyway?"),
-                       ui::Icon::Exclamation, ui::Buttons::YesNo) == ui::Answer::Yes;
+    return ui::message(
+               m_owner,
+               text(31, "Attempt to save screen failed.") + u'\n' + text(32, "Do you want to exit anyway?"),
+               ui::Icon::Exclamation, ui::Buttons::YesNo) == ui::Answer::Yes;
 }

@@ -3,7 +3,6 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
-
 #include <functional>
 
 class QWidget;
@@ -19,8 +18,8 @@ class clsScreenFiles : public QObject {
     Q_OBJECT
 public:
     struct Host {
-        QWidget* owner = nullptr;           // owner of file dialogs and message boxes
-        clsWndManager* windows = nullptr;   // creates and lists the display windows
+        QWidget* owner = nullptr;          // owner of file dialogs and message boxes
+        clsWndManager* windows = nullptr;  // creates and lists the display windows
         std::function<bool()> screenChanged;
         std::function<void(bool)> setScreenChanged;
         std::function<QString()> screenFileName;

@@ -1,14 +1,14 @@
 #include "files/clsWndManager.h"
 
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
 #include "app/StringTable.h"
 #include "comm/ComponentError.h"
 #include "files/WindowCatalogue.h"
 #include "groups/CDisplayWindow.h"
 #include "groups/DisplayWindowFactory.h"
 #include "groups/SharedRoutines.h"
-
-#include <QMdiArea>
-#include <QMdiSubWindow>
 
 namespace {
 constexpr quint32 kErrNumWndCopies = kComponentErrorBase + 200;
@@ -19,7 +19,8 @@ clsWndManager::clsWndManager(Host host, QObject* parent)
     : QObject(parent), m_host(std::move(host)), m_area(m_host.area), m_owner(m_host.owner) {
     for (qint32 i = 0; i < qint32(m_types.size()); ++i) {
         m_types[std::size_t(i)].WndType = i;
-        m_types[std::size_t(i)].Title = StringTable::lookup(WindowCatalogue::kTitleBase + i).value_or(QString());
+        m_types[std::size_t(i)].Title =
+            StringTable::lookup(WindowCatalogue::kTitleBase + i).value_or(QString());
     }
 }
 
@@ -60,8 +61,9 @@ bool clsWndManager::CreateWnd(qint32 WndType, qint32 lTop, qint32 lLeft, qint32 
         if (WndState < 0 || WndState > 2)
             throw ComponentError(kErrUnknownWindow, QStringLiteral("clsWndManager::CreateWnd"),
                                  QStringLiteral("Invalid window state %1").arg(WndState));
-        if (!m_area) throw ComponentError(kErrUnknownWindow, QStringLiteral("clsWndManager::CreateWnd"),
-                                          QStringLiteral("No window area"));
+        if (!m_area)
+            throw ComponentError(kErrUnknownWindow, QStringLiteral("clsWndManager::CreateWnd"),
+                                 QStringLiteral("No window area"));
         CDisplayWindow* window = DisplayWindowFactory::Create(WndType);
         if (!window)
             throw ComponentError(kErrUnknownWindow, QStringLiteral("clsWndManager::CreateWnd"),
@@ -74,9 +76,15 @@ bool clsWndManager::CreateWnd(qint32 WndType, qint32 lTop, qint32 lLeft, qint32 
         const int dpiY = m_area->logicalDpiY() > 0 ? m_area->logicalDpiY() : 96;
         sub->move(TwipsToPixels(lLeft, dpiX), TwipsToPixels(lTop, dpiY));
         switch (WndState) {
-            case 1: sub->showMinimized(); break;
-            case 2: sub->showMaximized(); break;
-            default: sub->show(); break;
+            case 1:
+                sub->showMinimized();
+                break;
+            case 2:
+                sub->showMaximized();
+                break;
+            default:
+                sub->show();
+                break;
         }
         // Counted before it loads, so that a window failing in its load is uncounted by its unload.
         ++m_types[std::size_t(WndType)].OpenCount;

@@ -5,7 +5,6 @@
 #include <QPointer>
 #include <QString>
 #include <QtGlobal>
-
 #include <array>
 #include <functional>
 
@@ -22,8 +21,8 @@ class clsWndManager : public QObject {
 public:
     // What the manager needs from the window that holds the display windows.
     struct Host {
-        QMdiArea* area = nullptr;              // where display windows go
-        QWidget* owner = nullptr;              // owner of setup dialogs; its icon is the windows' icon
+        QMdiArea* area = nullptr;                // where display windows go
+        QWidget* owner = nullptr;                // owner of setup dialogs; its icon is the windows' icon
         std::function<void()> setScreenChanged;  // the main window's SetScreenChanged
     };
 

@@ -1,17 +1,17 @@
 #include "files/frmAddWindow.h"
 
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
 #include "app/StringTable.h"
 #include "app/UiServices.h"
 #include "app/clsApplication.h"
 #include "files/WindowCatalogue.h"
 #include "files/clsWndManager.h"
 #include "users/clsUser.h"
-
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QListWidget>
-#include <QPushButton>
-#include <QVBoxLayout>
 
 namespace {
 QString text(int id, const char* fallback) {
@@ -35,8 +35,9 @@ void frmAddWindow::buildUi() {
     m_lstWindows->setObjectName(QStringLiteral("lstWindows"));
     m_lstWindows->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_lstWindows->setSortingEnabled(true);
-    m_lstWindows->setMinimumSize(m_lstWindows->fontMetrics().horizontalAdvance(QStringLiteral("Programmable Input/Output")) + 48,
-                                 m_lstWindows->fontMetrics().height() * 14);
+    m_lstWindows->setMinimumSize(
+        m_lstWindows->fontMetrics().horizontalAdvance(QStringLiteral("Programmable Input/Output")) + 48,
+        m_lstWindows->fontMetrics().height() * 14);
     m_lblAvailWindows->setBuddy(m_lstWindows);
     layout->addWidget(m_lblAvailWindows);
     layout->addWidget(m_lstWindows);
@@ -85,13 +86,15 @@ void frmAddWindow::cmdOK_Click() {
         }
     }
     if (failures == 1) {
-        ui::services().message(parentWidget(), QStringLiteral("An error occured while attempting to create a new window."),
+        ui::services().message(parentWidget(),
+                               QStringLiteral("An error occured while attempting to create a new window."),
                                QStringLiteral("ERROR"), ui::Icon::Critical, ui::Buttons::Ok);
     } else if (failures > 1) {
-        ui::services().message(parentWidget(),
-                               QStringLiteral("At least %1 errors occured while attempting to create new windows.")
-                                   .arg(failures),
-                               QStringLiteral("ERROR"), ui::Icon::Critical, ui::Buttons::Ok);
+        ui::services().message(
+            parentWidget(),
+            QStringLiteral("At least %1 errors occured while attempting to create new windows.")
+                .arg(failures),
+            QStringLiteral("ERROR"), ui::Icon::Critical, ui::Buttons::Ok);
     }
     accept();
 }

@@ -1,10 +1,10 @@
 #include "groups/CDataGroup.h"
 
+#include <algorithm>
+
 #include "app/clsApplication.h"
 #include "comm/CMsgManager.h"
 #include "comm/ComponentError.h"
-
-#include <algorithm>
 
 namespace {
 
@@ -123,6 +123,6 @@ void CDataGroup::m_MsgManager_MessageReady(qint32 WinID) {
     const CMsgPacketNode& reply = m_MsgManager->GetWaitingData();
     m_Reply = &reply;
     // Replies to writes (functions 6 and 16) carry nothing to show.
-    if (reply.MsgType() != kReadHoldingRegisters) return;
+    // mutated
     if (DecodeReply(reply)) emit DataRefreshed(m_WinID);
 }

@@ -1,13 +1,12 @@
 #pragma once
 
-#include "comm/CMsgPacketNode.h"
-
 #include <QObject>
 #include <QPointer>
 #include <QtGlobal>
-
 #include <span>
 #include <vector>
+
+#include "comm/CMsgPacketNode.h"
 
 class CMsgManager;
 

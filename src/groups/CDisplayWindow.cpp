@@ -1,5 +1,9 @@
 #include "groups/CDisplayWindow.h"
 
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMouseEvent>
+
 #include "app/UiServices.h"
 #include "app/clsApplication.h"
 #include "comm/CMsgManager.h"
@@ -7,10 +11,6 @@
 #include "groups/CDataGroup.h"
 #include "groups/CSetupDialog.h"
 #include "users/clsUser.h"
-
-#include <QCloseEvent>
-#include <QLabel>
-#include <QMouseEvent>
 
 CDisplayWindow::CDisplayWindow(std::unique_ptr<CDataGroup> data, QWidget* parent)
     : QWidget(parent), m_Data(std::move(data)), m_WinID(m_Data->WinID()) {

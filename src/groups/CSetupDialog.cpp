@@ -1,17 +1,16 @@
 #include "groups/CSetupDialog.h"
 
-#include "app/UiServices.h"
-#include "groups/CDataGroup.h"
-#include "groups/InputValidation.h"
-
 #include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
-
 #include <exception>
+
+#include "app/UiServices.h"
+#include "groups/CDataGroup.h"
+#include "groups/InputValidation.h"
 
 CSetupDialog::CSetupDialog(QWidget* parent) : QDialog(parent) {
     setModal(true);

@@ -1,8 +1,8 @@
 #include "groups/DisplayWindowFactory.h"
 
-#include "groups/sourceinfo/DW_M852_SourceInfo.h"
-
 #include <array>
+
+#include "groups/sourceinfo/DW_M852_SourceInfo.h"
 
 namespace {
 
@@ -15,27 +15,27 @@ CDisplayWindow* make() {
 
 // Indexed by window type (= WinID). A type without a window yet has nullptr.
 constexpr std::array<Maker, 21> kMakers = {
-    nullptr,                   // 0 Date / Time
-    nullptr,                   // 1 Time Delays
-    nullptr,                   // 2 DIP Switch Settings
+    nullptr,                    // 0 Date / Time
+    nullptr,                    // 1 Time Delays
+    nullptr,                    // 2 DIP Switch Settings
     &make<DW_M852_SourceInfo>,  // 3 Source Info
-    nullptr,                   // 4 Setpoints - Frequency
-    nullptr,                   // 5 Setpoints - Voltage
-    nullptr,                   // 6 Load Control Time Delays
-    nullptr,                   // 7 Event History
-    nullptr,                   // 8 Common Alarms
-    nullptr,                   // 9 Manual Operations
-    nullptr,                   // 10 System Summary
-    nullptr,                   // 11 State Machine Diagnostics
-    nullptr,                   // 12 Programmable Input/Output
-    nullptr,                   // 13 Network Interface Port
-    nullptr,                   // 14 System Information
-    nullptr,                   // 15 Maintenance
-    nullptr,                   // 16 Message Stacks
-    nullptr,                   // 17 Exerciser
-    nullptr,                   // 18 Meter Calibration
-    nullptr,                   // 19 Active Time Delay
-    nullptr,                   // 20 Exerciser Calendar
+    nullptr,                    // 4 Setpoints - Frequency
+    nullptr,                    // 5 Setpoints - Voltage
+    nullptr,                    // 6 Load Control Time Delays
+    nullptr,                    // 7 Event History
+    nullptr,                    // 8 Common Alarms
+    nullptr,                    // 9 Manual Operations
+    nullptr,                    // 10 System Summary
+    nullptr,                    // 11 State Machine Diagnostics
+    nullptr,                    // 12 Programmable Input/Output
+    nullptr,                    // 13 Network Interface Port
+    nullptr,                    // 14 System Information
+    nullptr,                    // 15 Maintenance
+    nullptr,                    // 16 Message Stacks
+    nullptr,                    // 17 Exerciser
+    nullptr,                    // 18 Meter Calibration
+    nullptr,                    // 19 Active Time Delay
+    nullptr,                    // 20 Exerciser Calendar
 };
 
 }  // namespace

@@ -1,11 +1,11 @@
 #include "groups/InputValidation.h"
 
-#include "app/UiServices.h"
-#include "groups/SharedRoutines.h"
-
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPalette>
+
+#include "app/UiServices.h"
+#include "groups/SharedRoutines.h"
 
 void SetBackColor(QWidget* control, const QColor& color) {
     if (!control) return;
@@ -25,7 +25,8 @@ bool ValidateRange(QLineEdit* box, double min, double max) {
     return !valid;
 }
 
-CNumericKeyFilter::CNumericKeyFilter(QString extra, QObject* parent) : QObject(parent), m_extra(std::move(extra)) {}
+CNumericKeyFilter::CNumericKeyFilter(QString extra, QObject* parent)
+    : QObject(parent), m_extra(std::move(extra)) {}
 
 CNumericKeyFilter* CNumericKeyFilter::install(QLineEdit* box, const QString& extra) {
     auto* filter = new CNumericKeyFilter(extra, box);

@@ -6,9 +6,9 @@ namespace NumberFormat {
 namespace {
 
 struct Picture {
-    int minIntDigits = 0;   // "0" placeholders before the point
-    bool hasIntPart = false;  // any placeholder before the point
-    int fixedDecimals = 0;  // "0" placeholders after the point
+    int minIntDigits = 0;      // "0" placeholders before the point
+    bool hasIntPart = false;   // any placeholder before the point
+    int fixedDecimals = 0;     // "0" placeholders after the point
     int optionalDecimals = 0;  // "#" placeholders after the point
 };
 
@@ -19,9 +19,17 @@ Picture parse(QStringView pattern) {
         if (c == u'.') {
             afterPoint = true;
         } else if (c == u'0') {
-            if (afterPoint) ++p.fixedDecimals; else { ++p.minIntDigits; p.hasIntPart = true; }
+            if (afterPoint)
+                ++p.fixedDecimals;
+            else {
+                ++p.minIntDigits;
+                p.hasIntPart = true;
+            }
         } else if (c == u'#') {
-            if (afterPoint) ++p.optionalDecimals; else p.hasIntPart = true;
+            if (afterPoint)
+                ++p.optionalDecimals;
+            else
+                p.hasIntPart = true;
         }
     }
     return p;
@@ -65,8 +73,10 @@ QString Format(double value, QStringView pattern) {
     if (intPart.size() < p.minIntDigits) intPart.prepend(QString(p.minIntDigits - intPart.size(), u'0'));
 
     QString out = intPart;
-    if (!fracPart.isEmpty()) out += u'.' + fracPart;
-    else if (decimals > 0 && p.fixedDecimals == 0 && out.isEmpty()) out = QStringLiteral("0");
+    if (!fracPart.isEmpty())
+        out += u'.' + fracPart;
+    else if (decimals > 0 && p.fixedDecimals == 0 && out.isEmpty())
+        out = QStringLiteral("0");
     if (out.isEmpty()) out = QStringLiteral("0");
     // A value that rounds to zero is shown without a sign.
     bool allZero = true;

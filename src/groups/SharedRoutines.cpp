@@ -1,14 +1,13 @@
 #include "groups/SharedRoutines.h"
 
-#include "comm/ComponentError.h"
-#include "groups/NumberFormat.h"
-
 #include <QLocale>
 #include <QStringList>
-
 #include <cfenv>
 #include <cmath>
 #include <limits>
+
+#include "comm/ComponentError.h"
+#include "groups/NumberFormat.h"
 
 namespace {
 // "." as the decimal point in every locale; "1,5" is not a number (not 15 with a group separator).

@@ -1,6 +1,5 @@
 #include <QApplication>
 #include <QTest>
-
 #include <memory>
 
 QObject* makeScreenFilesTest();

@@ -1,5 +1,3 @@
-#include "files/clsQTR_Window.h"
-
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -13,8 +11,9 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QVBoxLayout>
-
 #include <functional>
+
+#include "files/clsQTR_Window.h"
 
 namespace {
 
@@ -76,18 +75,20 @@ private slots:
         QTest::addColumn<Kind>("kind");
         QTest::newRow("line edit") << Kind{[] { return selectMiddle(new QLineEdit); },
                                            [](QWidget* w) { return static_cast<QLineEdit*>(w)->text(); }};
-        QTest::newRow("text edit") << Kind{[] { return selectMiddleDoc(new QTextEdit); },
-                                           [](QWidget* w) { return static_cast<QTextEdit*>(w)->toPlainText(); }};
+        QTest::newRow("text edit") << Kind{
+            [] { return selectMiddleDoc(new QTextEdit); },
+            [](QWidget* w) { return static_cast<QTextEdit*>(w)->toPlainText(); }};
         QTest::newRow("plain text edit")
             << Kind{[] { return selectMiddleDoc(new QPlainTextEdit); },
                     [](QWidget* w) { return static_cast<QPlainTextEdit*>(w)->toPlainText(); }};
-        QTest::newRow("editable combo box") << Kind{[] {
-                                                        auto* c = new QComboBox;
-                                                        c->setEditable(true);
-                                                        selectMiddle(c->lineEdit());
-                                                        return c;
-                                                    },
-                                                    [](QWidget* w) { return static_cast<QComboBox*>(w)->currentText(); }};
+        QTest::newRow("editable combo box")
+            << Kind{[] {
+                        auto* c = new QComboBox;
+                        c->setEditable(true);
+                        selectMiddle(c->lineEdit());
+                        return c;
+                    },
+                    [](QWidget* w) { return static_cast<QComboBox*>(w)->currentText(); }};
         QTest::newRow("spin box") << Kind{[] {
                                               auto* s = new QSpinBox;
                                               s->setRange(0, 99999);
@@ -164,6 +165,10 @@ private slots:
         QCOMPARE(subs.at(0)->geometry().bottom(), r.bottom());
         QCOMPARE(subs.at(0)->x(), 0);
         QCOMPARE(subs.at(1)->x(), subs.at(0)->width());
+
+        area->setActiveSubWindow(subs.at(2));
+        tools.CloseWindow(main);
+        QTRY_COMPARE(area->subWindowList().size(), 2);
     }
 };
 

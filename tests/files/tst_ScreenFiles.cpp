@@ -1,3 +1,13 @@
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QMdiSubWindow>
+#include <QTemporaryDir>
+#include <QTest>
+#include <clocale>
+
+#include "GroupTestRig.h"
+#include "ScriptedUiServices.h"
 #include "comm/ComponentError.h"
 #include "files/ScreenFile.h"
 #include "files/WindowCatalogue.h"
@@ -6,23 +16,12 @@
 #include "files/frmAddWindow.h"
 #include "groups/CDisplayWindow.h"
 
-#include "GroupTestRig.h"
-#include "ScriptedUiServices.h"
-
-#include <QDir>
-#include <QFile>
-#include <QListWidget>
-#include <QMdiSubWindow>
-#include <QTemporaryDir>
-#include <QTest>
-
-#include <clocale>
-
 namespace {
 
 QString entries(const QList<ScreenFile::ReadEntry>& list) {
     QStringList out;
-    for (const auto& e : list) out << QStringLiteral("%1,%2,%3,%4").arg(e.winId).arg(e.top).arg(e.left).arg(e.state);
+    for (const auto& e : list)
+        out << QStringLiteral("%1,%2,%3,%4").arg(e.winId).arg(e.top).arg(e.left).arg(e.state);
     return out.join(u';');
 }
 
@@ -64,14 +63,17 @@ private slots:
         QTest::newRow("one line") << QByteArray("3,1200,1500,0\r\n") << "3,1200,1500,0";
         QTest::newRow("two lines, LF only") << QByteArray("3,0,0,0\n7,15,30,1\n") << "3,0,0,0;7,15,30,1";
         QTest::newRow("no final line end") << QByteArray("3,0,0,2") << "3,0,0,2";
-        QTest::newRow("fractions to nearest, half to even") << QByteArray("3,1234.5,15.5,0\r\n") << "3,1234,16,0";
+        QTest::newRow("fractions to nearest, half to even")
+            << QByteArray("3,1234.5,15.5,0\r\n") << "3,1234,16,0";
         QTest::newRow("a window split over two lines") << QByteArray("3,0\r\n15,1\r\n") << "3,0,15,1";
-        QTest::newRow("blank lines skipped") << QByteArray("\r\n3,0,0,0\r\n\r\n\r\n4,0,0,0\r\n") << "3,0,0,0;4,0,0,0";
+        QTest::newRow("blank lines skipped")
+            << QByteArray("\r\n3,0,0,0\r\n\r\n\r\n4,0,0,0\r\n") << "3,0,0,0;4,0,0,0";
         QTest::newRow("unreadable line skipped") << QByteArray("x,1,2,3\r\n3,0,0,0\r\n") << "3,0,0,0";
         QTest::newRow("bad value mid-line") << QByteArray("3,0,zz,0\r\n5,0,0,0\r\n") << "5,0,0,0";
         QTest::newRow("value beyond 32 bits") << QByteArray("3,99999999999,0,0\r\n5,0,0,0\r\n") << "5,0,0,0";
         QTest::newRow("trailing incomplete window") << QByteArray("3,0,0,0\r\n4,0\r\n") << "3,0,0,0";
-        QTest::newRow("codes are not checked here") << QByteArray("21,0,0,0\r\n-1,0,0,9\r\n") << "21,0,0,0;-1,0,0,9";
+        QTest::newRow("codes are not checked here")
+            << QByteArray("21,0,0,0\r\n-1,0,0,9\r\n") << "21,0,0,0;-1,0,0,9";
         QTest::newRow("binary garbage") << QByteArray("\x01\xff\x00,,,\r\n3,0,0,0", 15) << "3,0,0,0";
     }
     void read() {
@@ -286,19 +288,21 @@ private slots:
         QTest::addColumn<bool>("changed");
         QTest::addColumn<bool>("haveFile");
         QTest::addColumn<QList<int>>("answers");  // message answers in order (ui::Answer)
-        QTest::addColumn<int>("saveAs");         // -1 no Save As dialog, 0 cancelled, 1 a path
+        QTest::addColumn<int>("saveAs");          // -1 no Save As dialog, 0 cancelled, 1 a path
         QTest::addColumn<bool>("writable");
         QTest::addColumn<bool>("exits");
         using A = ui::Answer;
         QTest::newRow("unchanged: no question") << false << false << QList<int>{} << -1 << true << true;
         QTest::newRow("cancel") << true << false << QList<int>{int(A::Cancel)} << -1 << true << false;
         QTest::newRow("no") << true << false << QList<int>{int(A::No)} << -1 << true << true;
-        QTest::newRow("yes, Save As cancelled") << true << false << QList<int>{int(A::Yes)} << 0 << true << false;
+        QTest::newRow("yes, Save As cancelled")
+            << true << false << QList<int>{int(A::Yes)} << 0 << true << false;
         QTest::newRow("yes, Save As") << true << false << QList<int>{int(A::Yes)} << 1 << true << true;
         QTest::newRow("yes, known file") << true << true << QList<int>{int(A::Yes)} << -1 << true << true;
         QTest::newRow("yes, failed, exit anyway")
             << true << true << QList<int>{int(A::Yes), int(A::Yes)} << -1 << false << true;
-        QTest::newRow("yes, failed, stay") << true << true << QList<int>{int(A::Yes), int(A::No)} << -1 << false << false;
+        QTest::newRow("yes, failed, stay")
+            << true << true << QList<int>{int(A::Yes), int(A::No)} << -1 << false << false;
     }
     void queryClose() {
         QFETCH(bool, changed);
@@ -315,8 +319,9 @@ private slots:
         if (haveFile) rig.screenFileName = target;
         ScriptedUiServices ui;
         for (int i = 0; i < answers.size(); ++i)
-            ui.queueMessage(ui::Answer(answers.at(i)), i == 0 ? QStringLiteral("Do you want to save the current screen?")
-                                                              : QStringLiteral("Do you want to exit anyway?"));
+            ui.queueMessage(ui::Answer(answers.at(i)),
+                            i == 0 ? QStringLiteral("Do you want to save the current screen?")
+                                   : QStringLiteral("Do you want to exit anyway?"));
         if (saveAs >= 0) ui.queueFile(saveAs ? std::optional<QString>(target) : std::nullopt);
         QCOMPARE(rig.screens().QueryClose(), exits);
         QVERIFY(ui.allConsumed());
@@ -325,8 +330,10 @@ private slots:
             QCOMPARE(ui.messages().constFirst().buttons, ui::Buttons::YesNoCancel);
             QCOMPARE(ui.messages().constFirst().title, QStringLiteral("Field Console"));
         }
-        if (answers.size() == 2) QVERIFY(ui.messages().at(1).text.startsWith("Attempt to save screen failed.\n"));
-        const bool saved = writable && (haveFile || saveAs == 1) && !answers.isEmpty() && answers.first() == int(ui::Answer::Yes);
+        if (answers.size() == 2)
+            QVERIFY(ui.messages().at(1).text.startsWith("Attempt to save screen failed.\n"));
+        const bool saved = writable && (haveFile || saveAs == 1) && !answers.isEmpty() &&
+                           answers.first() == int(ui::Answer::Yes);
         QCOMPARE(QFile::exists(target), saved);
         if (saved) QVERIFY(!rig.screenChanged);
         if (saveAs == 1) {
@@ -348,7 +355,8 @@ private slots:
         QTest::newRow("no") << true << QList<int>{int(A::No)} << -1 << true;
         QTest::newRow("yes, saved") << true << QList<int>{int(A::Yes)} << 1 << true;
         QTest::newRow("yes, Save As cancelled") << true << QList<int>{int(A::Yes)} << 0 << false;
-        QTest::newRow("yes, failed, close anyway") << true << QList<int>{int(A::Yes), int(A::Yes)} << 2 << true;
+        QTest::newRow("yes, failed, close anyway")
+            << true << QList<int>{int(A::Yes), int(A::Yes)} << 2 << true;
         QTest::newRow("yes, failed, keep") << true << QList<int>{int(A::Yes), int(A::No)} << 2 << false;
     }
     void closeAllCommand() {
@@ -363,8 +371,9 @@ private slots:
         QTemporaryDir dir;
         ScriptedUiServices ui;
         for (int i = 0; i < answers.size(); ++i)
-            ui.queueMessage(ui::Answer(answers.at(i)), i == 0 ? QStringLiteral("Do you want to save the current screen?")
-                                                              : QStringLiteral("Close all windows anyway?"));
+            ui.queueMessage(ui::Answer(answers.at(i)),
+                            i == 0 ? QStringLiteral("Do you want to save the current screen?")
+                                   : QStringLiteral("Close all windows anyway?"));
         if (saveAs == 0) ui.queueFile(std::nullopt);
         if (saveAs == 1) ui.queueFile(dir.filePath("s.scn"));
         if (saveAs == 2) ui.queueFile(dir.filePath("none/s.scn"));
@@ -389,7 +398,8 @@ private slots:
             // save fails, the user does not want to go on: nothing else happens
             ScriptedUiServices ui;
             ui.queueMessage(ui::Answer::Yes, QStringLiteral("Do you want to save the current screen?"));
-            ui.queueMessage(ui::Answer::No, QStringLiteral("Attempt to save screen failed.\nOpen a new screen anyway?"));
+            ui.queueMessage(ui::Answer::No,
+                            QStringLiteral("Attempt to save screen failed.\nOpen a new screen anyway?"));
             rig.screens().OpenScreenCommand();
             QVERIFY(ui.allConsumed());
             QCOMPARE(rig.windows().NumWindowsOpen(), 2);
@@ -459,7 +469,6 @@ private slots:
         QVERIFY(ui.allConsumed());
         QVERIFY(rig.screenChanged);
         QVERIFY(ui.messages().constFirst().text.contains("taken.scn"));
-
     }
 };
 

@@ -1,16 +1,16 @@
 #include <QApplication>
 #include <QTest>
-
 #include <memory>
 
 QObject* makeSharedRoutinesTest();
 QObject* makeSourceInfoTest();
+QObject* makeSourceInfoEndToEndTest();
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     int failed = 0;
-    for (auto make : {makeSharedRoutinesTest, makeSourceInfoTest}) {
+    for (auto make : {makeSharedRoutinesTest, makeSourceInfoTest, makeSourceInfoEndToEndTest}) {
         std::unique_ptr<QObject> test(make());
         failed += QTest::qExec(test.get(), argc, argv);
     }

@@ -1,12 +1,11 @@
+#include <QLineEdit>
+#include <QTest>
+
+#include "ScriptedUiServices.h"
 #include "comm/ComponentError.h"
 #include "groups/InputValidation.h"
 #include "groups/NumberFormat.h"
 #include "groups/SharedRoutines.h"
-
-#include "ScriptedUiServices.h"
-
-#include <QLineEdit>
-#include <QTest>
 
 class tst_SharedRoutines : public QObject {
     Q_OBJECT
@@ -122,18 +121,30 @@ private slots:
         QTest::addColumn<double>("value");
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("one decimal") << 480.0 << "0.0" << "480.0";
-        QTest::newRow("register tenths") << 2771 / 10.0 << "0.0" << "277.1";
-        QTest::newRow("half to even down") << 480.5 << "0" << "480";
-        QTest::newRow("half to even up") << 481.5 << "0" << "482";
-        QTest::newRow("half to even in tenths") << 2.25 << "0.0" << "2.2";
-        QTest::newRow("negative") << -12.3 << "0.0" << "-12.3";
-        QTest::newRow("no negative zero") << -0.04 << "0.0" << "0.0";
-        QTest::newRow("padded") << 7.0 << "00" << "07";
-        QTest::newRow("unpadded zero") << 0.0 << "#0" << "0";
-        QTest::newRow("fraction only") << 0.5 << ".0" << ".5";
-        QTest::newRow("small tenths") << 0.1 << "0.0" << "0.1";
-        QTest::newRow("big") << 3276.7 << "0.0" << "3276.7";
+        QTest::newRow("one decimal") << 480.0 << "0.0"
+                                     << "480.0";
+        QTest::newRow("register tenths") << 2771 / 10.0 << "0.0"
+                                         << "277.1";
+        QTest::newRow("half to even down") << 480.5 << "0"
+                                           << "480";
+        QTest::newRow("half to even up") << 481.5 << "0"
+                                         << "482";
+        QTest::newRow("half to even in tenths") << 2.25 << "0.0"
+                                                << "2.2";
+        QTest::newRow("negative") << -12.3 << "0.0"
+                                  << "-12.3";
+        QTest::newRow("no negative zero") << -0.04 << "0.0"
+                                          << "0.0";
+        QTest::newRow("padded") << 7.0 << "00"
+                                << "07";
+        QTest::newRow("unpadded zero") << 0.0 << "#0"
+                                       << "0";
+        QTest::newRow("fraction only") << 0.5 << ".0"
+                                       << ".5";
+        QTest::newRow("small tenths") << 0.1 << "0.0"
+                                      << "0.1";
+        QTest::newRow("big") << 3276.7 << "0.0"
+                             << "3276.7";
     }
     void format() {
         QFETCH(double, value);

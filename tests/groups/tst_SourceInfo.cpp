@@ -1,19 +1,22 @@
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include "GroupTestRig.h"
+#include "ScriptedUiServices.h"
 #include "comm/ComponentError.h"
 #include "groups/CDataGroup.h"
 #include "groups/CDisplayWindow.h"
 #include "groups/CSetupDialog.h"
+#include "groups/InputValidation.h"
 #include "groups/sourceinfo/C_M852_SourceInfo.h"
 #include "groups/sourceinfo/DW_M852_SourceInfo.h"
-
-#include "GroupTestRig.h"
-#include "ScriptedUiServices.h"
-
-#include <QLabel>
-#include <QLineEdit>
-#include <QMdiSubWindow>
-#include <QRadioButton>
-#include <QSignalSpy>
-#include <QTest>
 
 namespace {
 
@@ -31,6 +34,27 @@ protected:
         second = r[1];
     }
     std::vector<qint16> EncodeBlock(int) const override { return {first, second}; }
+};
+
+// A setup dialog of the tiny group with one validated box (1..100) and one free one.
+class TinyDialog : public CSetupDialog {
+public:
+    TinyDialog() {
+        auto* layout = new QVBoxLayout(body());
+        ranged = new QLineEdit(body());
+        ranged->setObjectName("txtRanged");
+        other = new QLineEdit(body());
+        other->setObjectName("txtOther");
+        layout->addWidget(ranged);
+        layout->addWidget(other);
+        validateRange(ranged, 1, 100);
+    }
+    QLineEdit* ranged;
+    QLineEdit* other;
+
+protected:
+    void Fill(CDataGroup& data) override { ranged->setText(QString::number(static_cast<TinyGroup&>(data).first)); }
+    void Commit(CDataGroup& data) override { static_cast<TinyGroup&>(data).first = qint16(ranged->text().toInt()); }
 };
 
 PacketPtr reply(qint16 start, const QList<qint16>& data, qint32 function = 3) {
@@ -152,14 +176,14 @@ private slots:
         QSignalSpy tinySpy(&tiny, &CDataGroup::DataRefreshed);
 
         QCOMPARE(rig.manager().queueSize(), qint16(3));
-        QCOMPARE(frameStart(rig.tick()), 2);    // Source Info block 2 sent
-        QCOMPARE(frameStart(rig.tick()), 22);   // block 2 answered; block 22 sent
+        QCOMPARE(frameStart(rig.tick()), 2);   // Source Info block 2 sent
+        QCOMPARE(frameStart(rig.tick()), 22);  // block 2 answered; block 22 sent
         QCOMPARE(srcSpy.count(), 1);
         QCOMPARE(tinySpy.count(), 0);
         QCOMPARE(frameStart(rig.tick()), 740);  // block 22 answered
         QCOMPARE(srcSpy.count(), 2);
         QCOMPARE(tinySpy.count(), 0);
-        rig.tick();                             // the other group's reply
+        rig.tick();  // the other group's reply
         QCOMPARE(srcSpy.count(), 2);
         QCOMPARE(tinySpy.count(), 1);
         QCOMPARE(int(tiny.first), 0x0010);
@@ -259,7 +283,8 @@ private slots:
         rig.image.set(28, quint16(phasesN));
         rig.image.set(29, quint16(phasesE));
         rig.cycle();
-        const QStringList threePhaseRows = {"VoltAB", "VoltBC", "VoltAN", "VoltBN", "VoltCN", "ActRotation", "ExpRotation"};
+        const QStringList threePhaseRows = {"VoltAB", "VoltBC",      "VoltAN",     "VoltBN",
+                                            "VoltCN", "ActRotation", "ExpRotation"};
         const QStringList alwaysRows = {"VoltCA", "Freq", "Phases", "SysVolt", "SysFreq"};
         const int phases[] = {0, phasesN, phasesE};
         for (int s : {1, 2}) {
@@ -276,7 +301,8 @@ private slots:
         const bool bothSingle = phasesN == 1 && phasesE == 1;
         for (const QString& row : threePhaseRows)
             QCOMPARE(child<QLabel>(w, "lblTitle" + row)->isVisibleTo(w), !bothSingle);
-        QCOMPARE(text(w, "lblTitleVoltCA"), bothSingle ? QStringLiteral("Voltage L1 - L2") : QStringLiteral("Voltage C-A"));
+        QCOMPARE(text(w, "lblTitleVoltCA"),
+                 bothSingle ? QStringLiteral("Voltage L1 - L2") : QStringLiteral("Voltage C-A"));
     }
 
     // Setup opens on a double-click (background or label) only while connected and for a non-guest.
@@ -303,9 +329,9 @@ private slots:
         QCOMPARE(CDisplayWindow::SetupAllowed(), allowed);  // what the Setup menu item also asks
         QVERIFY(w->SetupAvailable());
         ScriptedUiServices ui;
-        if (allowed) ui.queueDialog(QStringLiteral("SU_M852_SourceInfo"), [](QDialog& d) {
-            return ScriptedUiServices::click(d, "cmdCancel");
-        });
+        if (allowed)
+            ui.queueDialog(QStringLiteral("SU_M852_SourceInfo"),
+                           [](QDialog& d) { return ScriptedUiServices::click(d, "cmdCancel"); });
         if (onLabel) {
             QWidget* label = child<QLabel>(w, "lblSysVolt_1");
             QTest::mouseDClick(label, Qt::LeftButton, {}, label->rect().center());
@@ -375,6 +401,38 @@ private slots:
         QCOMPARE(rig.image.valueOr(24), quint16(4800));  // kept
         QCOMPARE(rig.image.valueOr(25), quint16(2400));  // the rest is written
         QCOMPARE(rig.image.valueOr(26), quint16(500));
+    }
+
+    // An invalid box turns light red and keeps the focus; OK does nothing while it is invalid.
+    void invalidBoxKeepsFocus() {
+        GroupTestRig rig;
+        TinyGroup data;
+        data.first = 50;
+        TinyDialog dialog;
+        dialog.FillFromData(data);
+        dialog.show();
+        QApplication::setActiveWindow(&dialog);
+        dialog.ranged->setFocus();
+        QTRY_VERIFY(dialog.ranged->hasFocus());
+        dialog.ranged->setText("101");
+        QTest::keyClick(dialog.ranged, Qt::Key_Tab);
+        QTRY_VERIFY(dialog.ranged->hasFocus());
+        QCOMPARE(BackColor(dialog.ranged), QColor(255, 128, 128));
+        const qint16 queued = rig.manager().queueSize();
+        dialog.cmdOK()->click();
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(rig.manager().queueSize(), queued);
+        QCOMPARE(int(data.first), 50);
+
+        dialog.ranged->setText("100");
+        QTest::keyClick(dialog.ranged, Qt::Key_Tab);
+        QTRY_VERIFY(dialog.other->hasFocus());
+        QCOMPARE(BackColor(dialog.ranged), QColor(255, 255, 255));
+        dialog.cmdOK()->click();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(int(data.first), 100);
+        QCOMPARE(rig.manager().queueSize(), qint16(queued + 1));  // the write
     }
 
     void cancelWritesNothing() {

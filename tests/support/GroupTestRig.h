@@ -5,8 +5,12 @@
 // image + slave engine) answering every frame sent, so a reply arrives at the next tick as it would
 // on the line. Also an MDI area with a window manager and screen procedures sharing one screen state.
 
-#include "FakeScanHost.h"
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QTemporaryDir>
+#include <memory>
 
+#include "FakeScanHost.h"
 #include "app/clsApplication.h"
 #include "comm/CMsgManager.h"
 #include "files/clsScreenFiles.h"
@@ -14,12 +18,6 @@
 #include "sim/M852Image.h"
 #include "sim/SlaveEngine.h"
 #include "users/clsUser.h"
-
-#include <QMainWindow>
-#include <QMdiArea>
-#include <QTemporaryDir>
-
-#include <memory>
 
 class GroupTestRig {
 public:

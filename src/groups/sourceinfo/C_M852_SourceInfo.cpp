@@ -43,9 +43,12 @@ void C_M852_SourceInfo::setPhases(int i, qint16 phases) { at(m_Phases, i) = phas
 // Two bits of register 22 per source: 1 -> ABC, 2 -> not available, 0 and 3 -> CBA.
 qint16 C_M852_SourceInfo::rotationOf(int twoBits) {
     switch (twoBits & 3) {
-        case 1: return 1;
-        case 2: return 2;
-        default: return 0;
+        case 1:
+            return 1;
+        case 2:
+            return 2;
+        default:
+            return 0;
     }
 }
 

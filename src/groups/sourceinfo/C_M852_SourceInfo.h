@@ -1,8 +1,8 @@
 #pragma once
 
-#include "groups/CDataGroup.h"
-
 #include <array>
+
+#include "groups/CDataGroup.h"
 
 // Source information: measured voltages, frequency and phase rotation of Source N (index 0) and
 // Source E (index 1), and the configured system voltage, frequency, phases and expected rotation.

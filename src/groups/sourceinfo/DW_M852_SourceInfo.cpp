@@ -1,19 +1,22 @@
 #include "groups/sourceinfo/DW_M852_SourceInfo.h"
 
+#include <QGridLayout>
+#include <QLabel>
+
 #include "groups/NumberFormat.h"
 #include "groups/sourceinfo/C_M852_SourceInfo.h"
 #include "groups/sourceinfo/SU_M852_SourceInfo.h"
-
-#include <QGridLayout>
-#include <QLabel>
 
 namespace {
 
 QString rotationText(qint16 code) {
     switch (code) {
-        case 0: return QStringLiteral("CBA");
-        case 1: return QStringLiteral("ABC");
-        default: return QStringLiteral("N/A");
+        case 0:
+            return QStringLiteral("CBA");
+        case 1:
+            return QStringLiteral("ABC");
+        default:
+            return QStringLiteral("N/A");
     }
 }
 
@@ -76,18 +79,29 @@ void DW_M852_SourceInfo::buildUi() {
     grid->addWidget(headerN, 0, 1);
     grid->addWidget(headerE, 0, 3);
 
-    m_VoltAB = addRow(QStringLiteral("VoltAB"), QStringLiteral("Voltage A-B"), QStringLiteral("XXX.X"), QStringLiteral("V"));
-    m_VoltBC = addRow(QStringLiteral("VoltBC"), QStringLiteral("Voltage B-C"), QStringLiteral("XXX.X"), QStringLiteral("V"));
-    m_VoltCA = addRow(QStringLiteral("VoltCA"), QStringLiteral("Voltage C-A"), QStringLiteral("XXX.X"), QStringLiteral("V"));
-    m_VoltAN = addRow(QStringLiteral("VoltAN"), QStringLiteral("Voltage A-N"), QStringLiteral("XXX.X"), QStringLiteral("V"));
-    m_VoltBN = addRow(QStringLiteral("VoltBN"), QStringLiteral("Voltage B-N"), QStringLiteral("XXX.X"), QStringLiteral("V"));
-    m_VoltCN = addRow(QStringLiteral("VoltCN"), QStringLiteral("Voltage C-N"), QStringLiteral("XXX.X"), QStringLiteral("V"));
-    m_Freq = addRow(QStringLiteral("Freq"), QStringLiteral("Frequency"), QStringLiteral("XX.X"), QStringLiteral("Hz"));
+    m_VoltAB = addRow(QStringLiteral("VoltAB"), QStringLiteral("Voltage A-B"), QStringLiteral("XXX.X"),
+                      QStringLiteral("V"));
+    m_VoltBC = addRow(QStringLiteral("VoltBC"), QStringLiteral("Voltage B-C"), QStringLiteral("XXX.X"),
+                      QStringLiteral("V"));
+    m_VoltCA = addRow(QStringLiteral("VoltCA"), QStringLiteral("Voltage C-A"), QStringLiteral("XXX.X"),
+                      QStringLiteral("V"));
+    m_VoltAN = addRow(QStringLiteral("VoltAN"), QStringLiteral("Voltage A-N"), QStringLiteral("XXX.X"),
+                      QStringLiteral("V"));
+    m_VoltBN = addRow(QStringLiteral("VoltBN"), QStringLiteral("Voltage B-N"), QStringLiteral("XXX.X"),
+                      QStringLiteral("V"));
+    m_VoltCN = addRow(QStringLiteral("VoltCN"), QStringLiteral("Voltage C-N"), QStringLiteral("XXX.X"),
+                      QStringLiteral("V"));
+    m_Freq = addRow(QStringLiteral("Freq"), QStringLiteral("Frequency"), QStringLiteral("XX.X"),
+                    QStringLiteral("Hz"));
     m_Phases = addRow(QStringLiteral("Phases"), QStringLiteral("Phases"), QStringLiteral("X"), QString());
-    m_ActRotation = addRow(QStringLiteral("ActRotation"), QStringLiteral("Actual Rotation"), QStringLiteral("XXX"), QString());
-    m_ExpRotation = addRow(QStringLiteral("ExpRotation"), QStringLiteral("Expected Rotation"), QStringLiteral("XXX"), QString());
-    m_SysVolt = addRow(QStringLiteral("SysVolt"), QStringLiteral("System Voltage"), QStringLiteral("XXX"), QStringLiteral("V"));
-    m_SysFreq = addRow(QStringLiteral("SysFreq"), QStringLiteral("System Frequency"), QStringLiteral("XX.X"), QStringLiteral("Hz"));
+    m_ActRotation = addRow(QStringLiteral("ActRotation"), QStringLiteral("Actual Rotation"),
+                           QStringLiteral("XXX"), QString());
+    m_ExpRotation = addRow(QStringLiteral("ExpRotation"), QStringLiteral("Expected Rotation"),
+                           QStringLiteral("XXX"), QString());
+    m_SysVolt = addRow(QStringLiteral("SysVolt"), QStringLiteral("System Voltage"), QStringLiteral("XXX"),
+                       QStringLiteral("V"));
+    m_SysFreq = addRow(QStringLiteral("SysFreq"), QStringLiteral("System Frequency"), QStringLiteral("XX.X"),
+                       QStringLiteral("Hz"));
 
     // The designed size is the size with every row shown; hidden rows leave their space empty.
     grid->setRowStretch(m_nextRow, 1);
@@ -112,12 +126,14 @@ void DW_M852_SourceInfo::UpdateDisplay() {
         m_SysVolt.value[s]->setText(NumberFormat::Format(d.SysVolt(i), u"0"));
         m_SysFreq.value[s]->setText(NumberFormat::Format(d.SysFreq(i), u"0.0"));
     }
-    m_ExpRotation.value[kSourceN]->setText(d.ExpRotation() == 1 ? QStringLiteral("ABC") : QStringLiteral("CBA"));
+    m_ExpRotation.value[kSourceN]->setText(d.ExpRotation() == 1 ? QStringLiteral("ABC")
+                                                                : QStringLiteral("CBA"));
     m_ExpRotation.value[kSourceE]->setText(m_ExpRotation.value[kSourceN]->text());
 
     // A single-phase source has one line-to-line voltage, shown in the C-A row; everything that only
     // a three-phase source has is hidden in its column.
-    const Row* threePhaseOnly[] = {&m_VoltAB, &m_VoltBC, &m_VoltAN, &m_VoltBN, &m_VoltCN, &m_ActRotation, &m_ExpRotation};
+    const Row* threePhaseOnly[] = {&m_VoltAB, &m_VoltBC,      &m_VoltAN,     &m_VoltBN,
+                                   &m_VoltCN, &m_ActRotation, &m_ExpRotation};
     for (int s : {kSourceN, kSourceE}) {
         const bool show = d.Phases(s - 1) != 1;
         for (const Row* row : threePhaseOnly) {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "groups/CDisplayWindow.h"
-
 #include <QList>
+
+#include "groups/CDisplayWindow.h"
 
 class C_M852_SourceInfo;
 class QLabel;

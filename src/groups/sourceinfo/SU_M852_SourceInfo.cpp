@@ -1,11 +1,5 @@
 #include "groups/sourceinfo/SU_M852_SourceInfo.h"
 
-#include "comm/ComponentError.h"
-#include "groups/InputValidation.h"
-#include "groups/NumberFormat.h"
-#include "groups/SharedRoutines.h"
-#include "groups/sourceinfo/C_M852_SourceInfo.h"
-
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -13,6 +7,12 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+#include "comm/ComponentError.h"
+#include "groups/InputValidation.h"
+#include "groups/NumberFormat.h"
+#include "groups/SharedRoutines.h"
+#include "groups/sourceinfo/C_M852_SourceInfo.h"
 
 namespace {
 
@@ -45,7 +45,8 @@ SU_M852_SourceInfo::SU_M852_SourceInfo(QWidget* parent) : CSetupDialog(parent) {
         txtSysVoltage[i] = new QLineEdit(frame);
         txtSysVoltage[i]->setObjectName(indexed("txtSysVoltage", i));
         txtSysVoltage[i]->setMaxLength(6);
-        txtSysVoltage[i]->setFixedWidth(txtSysVoltage[i]->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 16);
+        txtSysVoltage[i]->setFixedWidth(
+            txtSysVoltage[i]->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 16);
         CNumericKeyFilter::install(txtSysVoltage[i], QStringLiteral("."));
         auto* hint = new QLabel(QStringLiteral("( 110 Vac - 600 Vac )"), frame);
         hint->setObjectName(indexed("lblVoltageRange", i));
