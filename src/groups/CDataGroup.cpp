@@ -123,6 +123,6 @@ void CDataGroup::m_MsgManager_MessageReady(qint32 WinID) {
     const CMsgPacketNode& reply = m_MsgManager->GetWaitingData();
     m_Reply = &reply;
     // Replies to writes (functions 6 and 16) carry nothing to show.
-    // mutated
+    if (reply.MsgType() != kReadHoldingRegisters) return;
     if (DecodeReply(reply)) emit DataRefreshed(m_WinID);
 }

@@ -23,6 +23,7 @@
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMenu>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
