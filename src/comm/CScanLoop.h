@@ -5,10 +5,10 @@
 #include <QPointer>
 #include <QTimer>
 
+#include "comm/CMsgManager.h"
 #include "comm/CSerialService.h"
 #include "comm/IScanHost.h"
 
-class CMsgManager;
 
 // The scan timer and the serial port behind the message manager: what the main window and the
 // command-line companion run the engine with.

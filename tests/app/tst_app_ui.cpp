@@ -131,9 +131,15 @@ private slots:
         safety.setSingleShot(true);
         connect(&safety, &QTimer::timeout, [] { QCoreApplication::exit(99); });
         safety.start(60000);
-        QTimer::singleShot(0, [&] {
+        // The scenario starts once the start-up is over and the event loop runs (the login dialog lets
+        // events run too, so a plain zero timer could fire before the main window exists).
+        QTimer scenario;
+        scenario.setInterval(20);
+        connect(&scenario, &QTimer::timeout, [&] {
+            const clsApplication* app = clsApplication::instance();
+            if (!app || !app->MainWindow()) return;
+            scenario.stop();
             mdiMain* w = mdiMain::instance();
-            if (!w) return QCoreApplication::exit(98);
             visible = w->isVisible();
             title = w->windowTitle();
             QSignalSpy tickSpy(w->scanLoop(), &CScanLoop::ticked);
@@ -146,6 +152,7 @@ private slots:
             replies = int(replySpy.count());
             actionOf(*w, "mnuFileExit")->trigger();
         });
+        scenario.start();
         char arg0[] = "field-console";
         char arg1[] = "--demo";
         char* argv[] = {arg0, arg1, nullptr};
@@ -464,6 +471,7 @@ private slots:
         QVERIFY(s.main->WindowMgr()->CreateWnd(kSourceInfo, 0, 0, 0));
         QVERIFY(s.main->ScreenChanged());
         m_ui->queueMessage(ui::Answer(answer), QStringLiteral("Do you want to save the current screen?"));
+        openMenus(*s.main);
         actionOf(*s.main, "mnuWindowCloseAll")->trigger();
         QCOMPARE(s.main->WindowMgr()->NumWindowsOpen(), windowsLeft);
         QVERIFY(s.main->ScreenChanged());
@@ -656,7 +664,7 @@ private slots:
             // Now one is there.
             const QString tool = tools.filePath(QStringLiteral("gnome-system-monitor"));
             QFile f(tool);
-            if (f.open(QIODevice::WriteOnly)) f.write("#!/bin/sh\ntouch \"$(dirname \"$0\")/started\"\n");
+            if (f.open(QIODevice::WriteOnly)) f.write("#!/bin/sh\n: > \"${0%/*}/started\"\n");  // shell built-ins only: PATH has nothing else
             f.close();
             f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
             ScriptedUiServices::click(d, "cmdSysInfo");

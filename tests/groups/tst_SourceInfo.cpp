@@ -53,8 +53,12 @@ public:
     QLineEdit* other;
 
 protected:
-    void Fill(CDataGroup& data) override { ranged->setText(QString::number(static_cast<TinyGroup&>(data).first)); }
-    void Commit(CDataGroup& data) override { static_cast<TinyGroup&>(data).first = qint16(ranged->text().toInt()); }
+    void Fill(CDataGroup& data) override {
+        ranged->setText(QString::number(static_cast<TinyGroup&>(data).first));
+    }
+    void Commit(CDataGroup& data) override {
+        static_cast<TinyGroup&>(data).first = qint16(ranged->text().toInt());
+    }
 };
 
 PacketPtr reply(qint16 start, const QList<qint16>& data, qint32 function = 3) {
@@ -207,8 +211,10 @@ private slots:
         QSignalSpy spy(&group, &CDataGroup::DataRefreshed);
         rig.cycle();
         QVERIFY(spy.count() >= 1);
-        if (sourceInfo) src.setSysVolt(0, 208.0);
-        else tiny.first = 77;
+        if (sourceInfo)
+            src.setSysVolt(0, 208.0);
+        else
+            tiny.first = 77;
         group.SendSetup();
         // Send until the write goes out, then let its reply arrive.
         QByteArray frame;
