@@ -1,10 +1,10 @@
 #include "app/AppIcons.h"
 
-#include "app/Locations.h"
-
 #include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
+
+#include "app/Locations.h"
 
 // The icons are compiled into a static library, whose resource initialiser the linker may drop.
 static void initIconResources() { Q_INIT_RESOURCE(icons); }
@@ -14,9 +14,12 @@ namespace {
 
 QString baseName(Kind kind) {
     switch (kind) {
-        case Kind::Application: return QStringLiteral("APX");
-        case Kind::Connected: return QStringLiteral("Connect");
-        case Kind::Disconnected: return QStringLiteral("Disconnect");
+        case Kind::Application:
+            return QStringLiteral("APX");
+        case Kind::Connected:
+            return QStringLiteral("Connect");
+        case Kind::Disconnected:
+            return QStringLiteral("Disconnect");
     }
     return {};
 }

@@ -1,12 +1,12 @@
 #include "app/ConnectionStatus.h"
 
-#include "app/AppIcons.h"
-#include "app/StringTable.h"
-#include "app/clsQTR_TrayIcon.h"
-
 #include <QLabel>
 #include <QMainWindow>
 #include <QStatusBar>
+
+#include "app/AppIcons.h"
+#include "app/StringTable.h"
+#include "app/clsQTR_TrayIcon.h"
 
 namespace {
 // How long a failure stays in the status bar (it goes earlier when the next one comes).
@@ -26,7 +26,8 @@ ConnectionStatus::ConnectionStatus(QMainWindow& window)
     m_indicatorIcon->setObjectName(QStringLiteral("lblConnectionIcon"));
     m_indicatorText = new QLabel(bar);
     m_indicatorText->setObjectName(QStringLiteral("lblConnection"));
-    m_indicatorText->setMinimumWidth(m_indicatorText->fontMetrics().horizontalAdvance(QStringLiteral("Connected - COM255  ")));
+    m_indicatorText->setMinimumWidth(
+        m_indicatorText->fontMetrics().horizontalAdvance(QStringLiteral("Connected - COM255  ")));
     bar->addPermanentWidget(m_indicatorIcon);
     bar->addPermanentWidget(m_indicatorText);
     m_indicatorIcon->hide();

@@ -1,12 +1,11 @@
 #pragma once
 
-#include "comm/CSerialService.h"
-
 #include <QIcon>
+#include <QLabel>
 #include <QObject>
 #include <QPointer>
 
-#include <QLabel>
+#include "comm/CSerialService.h"
 class QMainWindow;
 class clsQTR_TrayIcon;
 

@@ -1,13 +1,12 @@
 #include "app/FieldConsole.h"
 
-#include "app/ProductInfo.h"
-#include "app/clsApplication.h"
-
 #include <QApplication>
 #include <QCommandLineParser>
-
 #include <cstdio>
 #include <memory>
+
+#include "app/ProductInfo.h"
+#include "app/clsApplication.h"
 
 namespace FieldConsole {
 
@@ -20,22 +19,27 @@ int run(int& argc, char** argv) {
     parser.setApplicationDescription(
         QStringLiteral("%1 %2: sets up and watches an M852 transfer switch controller over Modbus RTU.")
             .arg(QLatin1String(ProductInfo::kProductName), QLatin1String(ProductInfo::kVersionText)));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Shows this help."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Shows this help."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Shows the version."));
     const QCommandLineOption demo(
         QStringLiteral("demo"),
-        QStringLiteral("Uses port 0, the built-in simulated controller, for this run (the stored port is kept)."));
+        QStringLiteral(
+            "Uses port 0, the built-in simulated controller, for this run (the stored port is kept)."));
     parser.addOptions({help, version, demo});
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     (void)parser.parse(arguments);
     // Options of the window system (-platform offscreen, -style fusion, ...) are QApplication's.
     static const QStringList windowSystemOptions{
-        QStringLiteral("platform"), QStringLiteral("platformpluginpath"), QStringLiteral("platformtheme"),
-        QStringLiteral("plugin"),   QStringLiteral("qwindowgeometry"),    QStringLiteral("geometry"),
-        QStringLiteral("qwindowtitle"), QStringLiteral("title"),          QStringLiteral("qwindowicon"),
-        QStringLiteral("icon"),     QStringLiteral("style"),              QStringLiteral("stylesheet"),
-        QStringLiteral("reverse"),  QStringLiteral("display"),            QStringLiteral("session")};
+        QStringLiteral("platform"),        QStringLiteral("platformpluginpath"),
+        QStringLiteral("platformtheme"),   QStringLiteral("plugin"),
+        QStringLiteral("qwindowgeometry"), QStringLiteral("geometry"),
+        QStringLiteral("qwindowtitle"),    QStringLiteral("title"),
+        QStringLiteral("qwindowicon"),     QStringLiteral("icon"),
+        QStringLiteral("style"),           QStringLiteral("stylesheet"),
+        QStringLiteral("reverse"),         QStringLiteral("display"),
+        QStringLiteral("session")};
     for (const QString& unknown : parser.unknownOptionNames()) {
         if (!windowSystemOptions.contains(unknown)) {
             std::fprintf(stderr, "Unknown option '%s'. Try --help.\n", qPrintable(unknown));

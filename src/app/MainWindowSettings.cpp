@@ -1,9 +1,9 @@
 #include "app/MainWindowSettings.h"
 
+#include <limits>
+
 #include "app/clsQTR_Registry.h"
 #include "comm/ComponentError.h"
-
-#include <limits>
 
 namespace {
 

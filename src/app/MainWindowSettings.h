@@ -3,7 +3,6 @@
 #include <QMap>
 #include <QString>
 #include <QtGlobal>
-
 #include <optional>
 
 class clsQTR_Registry;

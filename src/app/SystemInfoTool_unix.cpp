@@ -1,16 +1,19 @@
-#include "app/SystemInfoTool.h"
-
 #include <QProcess>
 #include <QStandardPaths>
+
+#include "app/SystemInfoTool.h"
 
 namespace SystemInfoTool {
 
 QStringList candidates() {
     // Hardware and system overviews first; the desktops' task managers show at least the system's
     // load and processes.
-    return {QStringLiteral("hardinfo"),         QStringLiteral("hardinfo2"),
-            QStringLiteral("gnome-system-monitor"), QStringLiteral("ksysguard"),
-            QStringLiteral("plasma-systemmonitor"), QStringLiteral("xfce4-taskmanager"),
+    return {QStringLiteral("hardinfo"),
+            QStringLiteral("hardinfo2"),
+            QStringLiteral("gnome-system-monitor"),
+            QStringLiteral("ksysguard"),
+            QStringLiteral("plasma-systemmonitor"),
+            QStringLiteral("xfce4-taskmanager"),
             QStringLiteral("lshw-gtk")};
 }
 

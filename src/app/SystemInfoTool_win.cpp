@@ -1,9 +1,9 @@
-#include "app/SystemInfoTool.h"
-
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSettings>
+
+#include "app/SystemInfoTool.h"
 
 namespace SystemInfoTool {
 namespace {
@@ -24,9 +24,11 @@ std::optional<QString> keyValue(const QString& key, const QString& name) {
 QStringList candidates() { return {QStringLiteral("msinfo32.exe")}; }
 
 std::optional<QString> find() {
-    if (auto path = keyValue(QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"), QStringLiteral("PATH")))
+    if (auto path =
+            keyValue(QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"), QStringLiteral("PATH")))
         if (!path->isEmpty()) return path;
-    if (auto folder = keyValue(QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location"), QStringLiteral("MSINFO"))) {
+    if (auto folder = keyValue(QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location"),
+                               QStringLiteral("MSINFO"))) {
         const QString path = *folder + QStringLiteral("\\MSINFO32.EXE");
         if (QFileInfo::exists(path)) return path;
     }

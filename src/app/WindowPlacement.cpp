@@ -3,7 +3,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
-
 #include <cmath>
 
 namespace WindowPlacement {
@@ -27,8 +26,10 @@ int toPixels(qint32 twips, int dpi) { return int(std::nearbyint(twips * double(d
 MainWindowSettings::Placement current(const QWidget& window) {
     const int dpi = dpiOf(window);
     // Normal geometry: a maximized window stores where it returns to when restored.
-    const QRect normal = window.isMaximized() || window.isMinimized() ? window.normalGeometry() : window.geometry();
-    const QPoint frameTopLeft = window.isMaximized() || window.isMinimized() ? normal.topLeft() : window.pos();
+    const QRect normal =
+        window.isMaximized() || window.isMinimized() ? window.normalGeometry() : window.geometry();
+    const QPoint frameTopLeft =
+        window.isMaximized() || window.isMinimized() ? normal.topLeft() : window.pos();
     MainWindowSettings::Placement p;
     p.left = toTwips(frameTopLeft.x(), dpi);
     p.top = toTwips(frameTopLeft.y(), dpi);
@@ -41,7 +42,8 @@ bool reachable(const QRect& frame) {
     const QRect titleStrip(frame.left(), frame.top(), frame.width(), kMinVisibleHeight);
     for (const QScreen* screen : QGuiApplication::screens()) {
         const QRect visible = titleStrip.intersected(screen->availableGeometry());
-        if (visible.width() >= std::min(kMinVisibleWidth, frame.width()) && visible.height() >= kMinVisibleHeight)
+        if (visible.width() >= std::min(kMinVisibleWidth, frame.width()) &&
+            visible.height() >= kMinVisibleHeight)
             return true;
     }
     return false;
@@ -56,7 +58,8 @@ void apply(QWidget& window, const MainWindowSettings::Placement& placement) {
     if (placement.top) frame.moveTop(toPixels(*placement.top, dpi));
     if (placement.width) frame.setWidth(toPixels(*placement.width, dpi));
     if (placement.height) frame.setHeight(toPixels(*placement.height, dpi));
-    if (frame.width() < std::max(1, minimum.width()) || frame.height() < std::max(1, minimum.height())) return;
+    if (frame.width() < std::max(1, minimum.width()) || frame.height() < std::max(1, minimum.height()))
+        return;
     if (!reachable(frame)) return;
     window.resize(frame.size());
     window.move(frame.topLeft());

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/MainWindowSettings.h"
-
 #include <QRect>
+
+#include "app/MainWindowSettings.h"
 
 class QWidget;
 

@@ -1,13 +1,13 @@
 #include "app/clsApplication.h"
 
+#include <QDir>
+#include <QObject>
+
 #include "app/Locations.h"
 #include "app/ProductInfo.h"
 #include "app/clsQTR_Registry.h"
 #include "comm/CMsgManager.h"
 #include "users/clsUser.h"
-
-#include <QDir>
-#include <QObject>
 
 namespace {
 clsApplication* g_instance = nullptr;
@@ -49,9 +49,7 @@ void clsApplication::LoginAs(const QString& name, qint32 role) {
     m_CurrentUser->setRole(role);
 }
 
-void clsApplication::setMainWindow(std::unique_ptr<QObject> window) {
-    m_MainWindow = std::move(window);
-}
+void clsApplication::setMainWindow(std::unique_ptr<QObject> window) { m_MainWindow = std::move(window); }
 
 void clsApplication::StoreLastUser(const QString& name) {
     m_Registry->setSubKey(BaseRegistrySubkey() + QStringLiteral("Users"));

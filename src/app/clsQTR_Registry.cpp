@@ -1,12 +1,11 @@
 #include "app/clsQTR_Registry.h"
 
-#include "comm/ComponentError.h"
-
 #include <QSettings>
-
 #include <cmath>
 #include <limits>
 #include <optional>
+
+#include "comm/ComponentError.h"
 
 namespace {
 
@@ -28,11 +27,16 @@ constexpr int kInvalidData = 13;
 
 QString rootName(quint32 root) {
     switch (root) {
-        case clsQTR_Registry::HKEY_CLASSES_ROOT: return QStringLiteral("HKEY_CLASSES_ROOT");
-        case clsQTR_Registry::HKEY_CURRENT_USER: return QStringLiteral("HKEY_CURRENT_USER");
-        case clsQTR_Registry::HKEY_LOCAL_MACHINE: return QStringLiteral("HKEY_LOCAL_MACHINE");
-        case clsQTR_Registry::HKEY_USERS: return QStringLiteral("HKEY_USERS");
-        default: return {};
+        case clsQTR_Registry::HKEY_CLASSES_ROOT:
+            return QStringLiteral("HKEY_CLASSES_ROOT");
+        case clsQTR_Registry::HKEY_CURRENT_USER:
+            return QStringLiteral("HKEY_CURRENT_USER");
+        case clsQTR_Registry::HKEY_LOCAL_MACHINE:
+            return QStringLiteral("HKEY_LOCAL_MACHINE");
+        case clsQTR_Registry::HKEY_USERS:
+            return QStringLiteral("HKEY_USERS");
+        default:
+            return {};
     }
 }
 
@@ -107,7 +111,8 @@ struct clsQTR_Registry::Stored {
                 case QMetaType::QString:
                     if (type != REG_SZ) return std::nullopt;
                     return stored;
-                default: return std::nullopt;
+                default:
+                    return std::nullopt;
             }
         }
         // A value written by hand with commas comes back from QSettings as a list.
@@ -219,7 +224,12 @@ void clsQTR_Registry::setValue(const QString& name, qint32 type, const QVariant&
             raise(6, kSrcValueLet, QStringLiteral("Overflow"));
         toStore = QVariant(qint32(rounded));
     }
-    m_key->setValue(encodeName(name), Stored::encode(native(), type, toStore));
+    // Writing a value the store already holds changes nothing; skipping it spares a rewrite of the
+    // store (which is flushed to disk) at every ordinary start and exit.
+    const QString key = encodeName(name);
+    const QVariant encoded = Stored::encode(native(), type, toStore);
+    if (m_key->contains(key) && m_key->value(key) == encoded) return;
+    m_key->setValue(key, encoded);
     m_key->sync();
     if (m_key->status() != QSettings::NoError) raisePlatform(kSrcValueLet, m_key->status());
 }

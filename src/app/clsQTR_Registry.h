@@ -3,7 +3,6 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
-
 #include <memory>
 
 class QSettings;
@@ -39,12 +38,12 @@ public:
     static constexpr qint32 kOpenedExistingKey = 2;
 
     // Error numbers (component error base plus offset).
-    static constexpr quint32 kErrParentKey = 0x800403E8u;   // +1000 "Cann't open parent key."
-    static constexpr quint32 kErrValueRead = 0x800403EBu;   // +1003 "Failure during value read."
-    static constexpr quint32 kErrNoSuchKey = 0x800403ECu;   // +1004 "Key does not exist"
-    static constexpr quint32 kErrNoKeyOpen = 0x800403EEu;   // +1006 "No key opened"
-    static constexpr quint32 kErrBadType = 0x800403EFu;     // +1007 "Unimplemented registry type"
-    static constexpr quint32 kErrPlatform = 0x800403F1u;    // +1009 "Unknown Error No. <code>"
+    static constexpr quint32 kErrParentKey = 0x800403E8u;  // +1000 "Cann't open parent key."
+    static constexpr quint32 kErrValueRead = 0x800403EBu;  // +1003 "Failure during value read."
+    static constexpr quint32 kErrNoSuchKey = 0x800403ECu;  // +1004 "Key does not exist"
+    static constexpr quint32 kErrNoKeyOpen = 0x800403EEu;  // +1006 "No key opened"
+    static constexpr quint32 kErrBadType = 0x800403EFu;    // +1007 "Unimplemented registry type"
+    static constexpr quint32 kErrPlatform = 0x800403F1u;   // +1009 "Unknown Error No. <code>"
 
     // settingsFile: the INI file to use, or empty for the native store (Windows registry).
     explicit clsQTR_Registry(QString settingsFile);

@@ -1,17 +1,17 @@
 #include "app/frmAbout.h"
 
-#include "app/AppIcons.h"
-#include "app/ProductInfo.h"
-#include "app/StringTable.h"
-#include "app/SystemInfoTool.h"
-#include "app/UiServices.h"
-
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include "app/AppIcons.h"
+#include "app/ProductInfo.h"
+#include "app/StringTable.h"
+#include "app/SystemInfoTool.h"
+#include "app/UiServices.h"
 
 namespace {
 
@@ -58,9 +58,10 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
                                .arg(ProductInfo::kVersionMinor)
                                .arg(ProductInfo::kVersionRevision));
     const QDate built = buildDate();
-    lblBuildDate = makeLabel(this, "lblBuildDate",
-                             text(308, "Build Date:") + u' ' +
-                                 (built.isValid() ? QLocale().toString(built, QLocale::LongFormat) : QString()));
+    lblBuildDate =
+        makeLabel(this, "lblBuildDate",
+                  text(308, "Build Date:") + u' ' +
+                      (built.isValid() ? QLocale().toString(built, QLocale::LongFormat) : QString()));
     lblCopyright = makeLabel(this, "lblCopyright", text(307, ""));
     lblDisclaimer = makeLabel(this, "lblDisclaimer", text(309, ""));
     QFont small(QStringLiteral("Arial"));

@@ -1,11 +1,5 @@
 #include "app/frmOptions.h"
 
-#include "app/StringTable.h"
-#include "app/UiServices.h"
-#include "comm/CMsgManager.h"  // CScanLoop.h needs the complete type for manager()
-#include "comm/CScanLoop.h"
-#include "comm/SerialDeviceNames.h"
-
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -16,8 +10,12 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-
 #include <limits>
+
+#include "app/StringTable.h"
+#include "app/UiServices.h"
+#include "comm/CScanLoop.h"
+#include "comm/SerialDeviceNames.h"
 
 namespace {
 
@@ -81,7 +79,8 @@ frmOptions::frmOptions(CScanLoop& loop, QWidget* parent, PortDetector detect)
     spinLayout->addWidget(updPortNoDown);
     auto step = [this](int delta) {
         const int current = toInt16(txtPortNo->text()).value_or(0);
-        const int next = std::clamp(current + delta, CSerialService::minPortNumber(), CSerialService::maxPortNumber());
+        const int next =
+            std::clamp(current + delta, CSerialService::minPortNumber(), CSerialService::maxPortNumber());
         txtPortNo->setText(QString::number(next));
     };
     connect(updPortNoUp, &QToolButton::clicked, this, [step] { step(+1); });
@@ -90,7 +89,8 @@ frmOptions::frmOptions(CScanLoop& loop, QWidget* parent, PortDetector detect)
     lblPortDevice = new QLabel(this);
     lblPortDevice->setObjectName(QStringLiteral("lblPortDevice"));
     lblPortDevice->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    lblPortDevice->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("built-in simulated controller  ")));
+    lblPortDevice->setMinimumWidth(
+        fontMetrics().horizontalAdvance(QStringLiteral("built-in simulated controller  ")));
 
     auto* lblPorts = new QLabel(QStringLiteral("Serial ports found on this computer:"), this);
     lstPorts = new QTreeWidget(this);
@@ -184,8 +184,10 @@ bool frmOptions::eventFilter(QObject* watched, QEvent* event) {
             case Qt::Key_Escape:
             case Qt::Key_Tab:
             case Qt::Key_Backtab:
-            case Qt::Key_Backspace: return QDialog::eventFilter(watched, event);
-            default: break;
+            case Qt::Key_Backspace:
+                return QDialog::eventFilter(watched, event);
+            default:
+                break;
         }
         const QString typed = key->text();
         if (!typed.isEmpty()) {
@@ -252,7 +254,8 @@ void frmOptions::fillPortList() {
     for (const CSerialService::PortInfo& p : ports) {
         auto* item = new QTreeWidgetItem(lstPorts);
         const bool hasNumber = p.number >= 0;
-        item->setText(kColNumber, hasNumber ? QStringLiteral("COM%1").arg(p.number) : QStringLiteral("(new)"));
+        item->setText(kColNumber,
+                      hasNumber ? QStringLiteral("COM%1").arg(p.number) : QStringLiteral("(new)"));
         item->setText(kColDevice, p.number == 0 ? QStringLiteral("built-in simulated controller") : p.device);
         QString adapter = p.description;
         if (!p.manufacturer.isEmpty() && !adapter.contains(p.manufacturer))

@@ -1,12 +1,11 @@
 #pragma once
 
-#include "comm/CSerialService.h"
-
 #include <QDialog>
 #include <QList>
-
 #include <functional>
 #include <optional>
+
+#include "comm/CSerialService.h"
 
 class CScanLoop;
 class QLabel;

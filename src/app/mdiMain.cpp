@@ -1,5 +1,15 @@
 #include "app/mdiMain.h"
 
+#include <QAction>
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+
 #include "app/AppIcons.h"
 #include "app/ConnectionStatus.h"
 #include "app/MainWindowSettings.h"
@@ -21,16 +31,6 @@
 #include "users/clsUser.h"
 #include "users/frmChangePass.h"
 #include "users/frmChangeUser.h"
-
-#include <QAction>
-#include <QActionGroup>
-#include <QCloseEvent>
-#include <QGuiApplication>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QMenuBar>
-#include <QScreen>
-#include <QStatusBar>
 
 namespace {
 
@@ -61,6 +61,17 @@ bool isConnected() {
 
 mdiMain::mdiMain(QWidget* parent) : QMainWindow(parent), m_mdiArea(new QMdiArea(this)) {
     setObjectName(QStringLiteral("mdiMain"));
+    try {
+        Load();
+    } catch (...) {
+        // A load that fails (the settings store cannot be written) leaves nothing pointing here.
+        if (CMsgManager* m = manager()) m->setScanHost(nullptr);
+        if (g_instance == this) g_instance = nullptr;
+        throw;
+    }
+}
+
+void mdiMain::Load() {
     g_instance = this;
     const clsApplication* app = clsApplication::instance();
     m_demo = app && app->Options().demo;
@@ -90,8 +101,8 @@ mdiMain::mdiMain(QWidget* parent) : QMainWindow(parent), m_mdiArea(new QMdiArea(
 
     buildMenus();
 
-    m_WindowMgr = std::make_unique<clsWndManager>(
-        clsWndManager::Host{m_mdiArea, this, [this] { SetScreenChanged(); }});
+    m_WindowMgr =
+        std::make_unique<clsWndManager>(clsWndManager::Host{m_mdiArea, this, [this] { SetScreenChanged(); }});
     m_ScreenFiles = std::make_unique<clsScreenFiles>(clsScreenFiles::Host{
         this, m_WindowMgr.get(), [this] { return ScreenChanged(); }, [this](bool c) { setScreenChanged(c); },
         [this] { return ScreenFileName(); }, [this](const QString& n) { setScreenFileName(n); }});
@@ -258,8 +269,8 @@ void mdiMain::fillWindowList() {
     int n = 0;
     for (QMdiSubWindow* sub : m_mdiArea->subWindowList()) {
         ++n;
-        const QString caption = sub->windowTitle().isEmpty() && sub->widget() ? sub->widget()->windowTitle()
-                                                                              : sub->windowTitle();
+        const QString caption =
+            sub->windowTitle().isEmpty() && sub->widget() ? sub->widget()->windowTitle() : sub->windowTitle();
         QAction* a = m_windowList->addAction(n < 10 ? QStringLiteral("&%1 %2").arg(n).arg(caption) : caption);
         a->setCheckable(true);
         a->setChecked(sub == current);
@@ -278,7 +289,8 @@ void mdiMain::mnuFileSaveAs_Click() { (void)m_ScreenFiles->SaveScreenAs(); }
 // Controller setup files (save all settings of a controller, write them into another) come with a
 // later version; until then the commands say that they cannot be carried out.
 void mdiMain::mnuFileRestoreSetup_Click() {
-    ui::message(this, QStringLiteral("Unable to restore setup.\nSetup files are not supported by this version."),
+    ui::message(this,
+                QStringLiteral("Unable to restore setup.\nSetup files are not supported by this version."),
                 ui::Icon::Exclamation);
 }
 void mdiMain::mnuFileSaveSetup_Click() {
@@ -322,8 +334,9 @@ void mdiMain::mnuToolsChangePW_Click() {
 void mdiMain::mnuToolsUser_Click() {
     clsApplication* app = clsApplication::instance();
     if (!app || !app->CurrentUser()) return;
-    frmChangeUser dialog(clsApplication::UserInfoFullFileName(), *app->CurrentUser(),
-                         [app](const QString& name) { app->StoreLastUser(name); }, this);
+    frmChangeUser dialog(
+        clsApplication::UserInfoFullFileName(), *app->CurrentUser(),
+        [app](const QString& name) { app->StoreLastUser(name); }, this);
     ui::services().execDialog(dialog);
 }
 
@@ -421,7 +434,8 @@ void mdiMain::setWriteScanRate(qint16 ms) { m_scanLoop->setWriteScanRate(ms); }
 void mdiMain::LoadSettings() {
     clsApplication* app = clsApplication::instance();
     if (!app) return;
-    const MainWindowSettings s = MainWindowSettings::Load(app->Registry(), clsApplication::BaseRegistrySubkey());
+    const MainWindowSettings s =
+        MainWindowSettings::Load(app->Registry(), clsApplication::BaseRegistrySubkey());
     WindowPlacement::apply(*this, s.placement);
     m_scanLoop->serial().setPortOverrides(s.portOverrides);
     try {
@@ -462,7 +476,8 @@ void mdiMain::closeEvent(QCloseEvent* event) {
     try {
         SaveSettings();
     } catch (const ComponentError& e) {
-        ui::message(this, QStringLiteral("Unable to save the settings.\n") + e.description(), ui::Icon::Exclamation);
+        ui::message(this, QStringLiteral("Unable to save the settings.\n") + e.description(),
+                    ui::Icon::Exclamation);
     }
     m_connection->Remove();
     m_ScreenFiles->CloseAllDisplayWindows();

@@ -4,7 +4,6 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
-
 #include <memory>
 
 class CDisplayWindow;
@@ -89,6 +88,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The window's load: creates its parts and restores the stored settings.
+    void Load();
     QAction* addItem(QMenu* menu, const char* name, int captionId, void (mdiMain::*command)());
     void buildMenus();
     // Runs a menu command; an error it raises is reported instead of ending the program.

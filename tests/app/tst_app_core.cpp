@@ -1,14 +1,14 @@
 // The settings store, the main window's stored settings and the application object's paths.
-#include "app/MainWindowSettings.h"
-#include "app/clsApplication.h"
-#include "app/clsQTR_Registry.h"
-#include "comm/ComponentError.h"
-
 #include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include "app/MainWindowSettings.h"
+#include "app/clsApplication.h"
+#include "app/clsQTR_Registry.h"
+#include "comm/ComponentError.h"
 
 namespace {
 
@@ -86,19 +86,23 @@ private slots:
         const int dword = clsQTR_Registry::REG_DWORD;
         QTest::newRow("dword") << dword << QVariant(1440) << QVariant(qint32(1440));
         QTest::newRow("dword negative") << dword << QVariant(-15) << QVariant(qint32(-15));
-        QTest::newRow("dword extremes") << dword << QVariant(qint64(-2147483648LL)) << QVariant(qint32(INT32_MIN));
+        QTest::newRow("dword extremes")
+            << dword << QVariant(qint64(-2147483648LL)) << QVariant(qint32(INT32_MIN));
         QTest::newRow("dword from text") << dword << QVariant(QStringLiteral("42")) << QVariant(qint32(42));
-        QTest::newRow("dword from 16-bit") << dword << QVariant::fromValue(qint16(500)) << QVariant(qint32(500));
+        QTest::newRow("dword from 16-bit")
+            << dword << QVariant::fromValue(qint16(500)) << QVariant(qint32(500));
         QTest::newRow("dword half to even down") << dword << QVariant(1234.5) << QVariant(qint32(1234));
         QTest::newRow("dword half to even up") << dword << QVariant(1235.5f) << QVariant(qint32(1236));
         QTest::newRow("sz") << sz << QVariant(QStringLiteral("ADMIN")) << QVariant(QStringLiteral("ADMIN"));
         QTest::newRow("sz empty") << sz << QVariant(QString()) << QVariant(QString());
-        QTest::newRow("sz with INI specials")
-            << sz << QVariant(QStringLiteral("a,b;c=\"d\" [e] %f \\g/ ")) << QVariant(QStringLiteral("a,b;c=\"d\" [e] %f \\g/ "));
-        QTest::newRow("sz non-ASCII") << sz << QVariant(QStringLiteral("Jürgen Øst")) << QVariant(QStringLiteral("Jürgen Øst"));
+        QTest::newRow("sz with INI specials") << sz << QVariant(QStringLiteral("a,b;c=\"d\" [e] %f \\g/ "))
+                                              << QVariant(QStringLiteral("a,b;c=\"d\" [e] %f \\g/ "));
+        QTest::newRow("sz non-ASCII")
+            << sz << QVariant(QStringLiteral("Jürgen Øst")) << QVariant(QStringLiteral("Jürgen Øst"));
         QTest::newRow("sz that looks tagged")
             << sz << QVariant(QStringLiteral("dword:12")) << QVariant(QStringLiteral("dword:12"));
-        QTest::newRow("sz 255 characters") << sz << QVariant(QString(255, u'x')) << QVariant(QString(255, u'x'));
+        QTest::newRow("sz 255 characters")
+            << sz << QVariant(QString(255, u'x')) << QVariant(QString(255, u'x'));
         QTest::newRow("sz from number") << sz << QVariant(17) << QVariant(QStringLiteral("17"));
     }
     // Values keep their type and content across store objects (runs).
@@ -120,7 +124,8 @@ private slots:
         QCOMPARE(value.metaType(), read.metaType());
         QCOMPARE(value, read);
         // The other type does not read it.
-        const int other = type == clsQTR_Registry::REG_SZ ? clsQTR_Registry::REG_DWORD : clsQTR_Registry::REG_SZ;
+        const int other =
+            type == clsQTR_Registry::REG_SZ ? clsQTR_Registry::REG_DWORD : clsQTR_Registry::REG_SZ;
         QCOMPARE(errorOf([&] { (void)r->Value(QStringLiteral("v"), other); })->number(),
                  clsQTR_Registry::kErrValueRead);
     }
@@ -130,7 +135,7 @@ private slots:
         auto r = makeRegistry();
         r->setSubKey(QStringLiteral("Software\\odd/key%2F"));
         r->OpenKey();
-        const QStringList names{QStringLiteral("a/b"), QStringLiteral("c\\d"), QStringLiteral("%key"),
+        const QStringList names{QStringLiteral("a/b"), QStringLiteral("c\\d"),  QStringLiteral("%key"),
                                 QStringLiteral("%25"), QStringLiteral("plain"), QString()};
         for (const QString& n : names) r->setValue(n, clsQTR_Registry::REG_SZ, n + QStringLiteral("!"));
         QStringList listed = r->ValueNames();
@@ -158,16 +163,19 @@ private slots:
         const QString let = QStringLiteral("Value <property let> --- clsQTR_Registry");
         const QString open = QStringLiteral("OpenKey <funct> --- clsQTR_Registry");
         const QString readFailure = QStringLiteral("Failure during value read.");
-        auto row = [](const char* name, const char* action, const char* ini, quint32 number, const QString& src,
-                      const char* text) {
+        auto row = [](const char* name, const char* action, const char* ini, quint32 number,
+                      const QString& src, const char* text) {
             QTest::newRow(name) << QString::fromLatin1(action) << QString::fromUtf8(ini) << number << src
                                 << QString::fromUtf8(text);
         };
         row("read missing value", "read-dword:missing", "", 0x800403EB, get, "Failure during value read.");
         row("read missing text", "read-sz:missing", "", 0x800403EB, get, "Failure during value read.");
-        row("dword that is no number", "read-dword:v", "v=dword:abc", 0x800403EB, get, "Failure during value read.");
-        row("dword beyond 32 bits", "read-dword:v", "v=dword:4294967296", 0x800403EB, get, "Failure during value read.");
-        row("hand-written number is text", "read-dword:v", "v=500", 0x800403EB, get, "Failure during value read.");
+        row("dword that is no number", "read-dword:v", "v=dword:abc", 0x800403EB, get,
+            "Failure during value read.");
+        row("dword beyond 32 bits", "read-dword:v", "v=dword:4294967296", 0x800403EB, get,
+            "Failure during value read.");
+        row("hand-written number is text", "read-dword:v", "v=500", 0x800403EB, get,
+            "Failure during value read.");
         row("text longer than 255", "read-sz:long", "", 0x800403EB, get, "Failure during value read.");
         row("read type 3", "read-3:v", "v=sz:x", 0x800403EF, get, "Unimplemented registry type.");
         row("write type 3", "write-3:v", "", 0x800403EF, let, "Unimplemented registry type");
@@ -214,12 +222,16 @@ private slots:
             r->OpenKey();
 
         const auto error = errorOf([&] {
-            if (verb == QLatin1String("read-dword")) (void)r->Value(name, clsQTR_Registry::REG_DWORD);
+            if (verb == QLatin1String("read-dword"))
+                (void)r->Value(name, clsQTR_Registry::REG_DWORD);
             else if (verb == QLatin1String("read-sz") || verb == QLatin1String("read-closed"))
                 (void)r->Value(name, clsQTR_Registry::REG_SZ);
-            else if (verb == QLatin1String("read-3")) (void)r->Value(name, 3);
-            else if (verb == QLatin1String("write-3")) r->setValue(name, 3, 1);
-            else if (verb == QLatin1String("write-closed")) r->setValue(name, clsQTR_Registry::REG_SZ, "x");
+            else if (verb == QLatin1String("read-3"))
+                (void)r->Value(name, 3);
+            else if (verb == QLatin1String("write-3"))
+                r->setValue(name, 3, 1);
+            else if (verb == QLatin1String("write-closed"))
+                r->setValue(name, clsQTR_Registry::REG_SZ, "x");
             else if (verb == QLatin1String("write-dword-text"))
                 r->setValue(name, clsQTR_Registry::REG_DWORD, QStringLiteral("twelve"));
             else if (verb == QLatin1String("write-dword-big"))
@@ -237,7 +249,8 @@ private slots:
             } else if (verb == QLatin1String("open-unwritable")) {
                 r->setSubKey(kKey + QStringLiteral("\\New"));
                 r->OpenKey();
-            } else QFAIL("unknown action");
+            } else
+                QFAIL("unknown action");
         });
         QVERIFY2(error.has_value(), "no error raised");
         QCOMPARE(error->number(), number);
@@ -262,8 +275,10 @@ private slots:
 
     void applicationPaths() {
         clsApplication app;
-        QCOMPARE(clsApplication::BaseRegistrySubkey(), QStringLiteral("Software\\Corvanta\\Field Console\\1.6.1\\"));
-        QCOMPARE(clsApplication::UserInfoFullFileName(), QDir(m_home->path()).filePath(QStringLiteral("UserAcc.dat")));
+        QCOMPARE(clsApplication::BaseRegistrySubkey(),
+                 QStringLiteral("Software\\Corvanta\\Field Console\\1.6.1\\"));
+        QCOMPARE(clsApplication::UserInfoFullFileName(),
+                 QDir(m_home->path()).filePath(QStringLiteral("UserAcc.dat")));
         QCOMPARE(app.Registry().RootKey(), clsQTR_Registry::HKEY_LOCAL_MACHINE);
         QVERIFY(app.Registry().AutoCreate());
         QCOMPARE(app.Registry().settingsFile(), iniPath());
@@ -282,18 +297,25 @@ private slots:
         QTest::addColumn<QList<int>>("placement");  // left, top, width, height; -1 = not stored
 
         QTest::newRow("first start") << QStringList{} << 1 << 500 << 500 << QList<int>{-1, -1, -1, -1};
-        QTest::newRow("all stored") << QStringList{"Start|Wnd_Left|150", "Start|Wnd_Top|300", "Start|Wnd_Width|9000",
-                                                    "Start|Wnd_Height|6000", "Settings|LastPortNum|3",
-                                                    "Settings|LastReadScanRate|250", "Settings|LastWriteScanRate|800"}
+        QTest::newRow("all stored") << QStringList{"Start|Wnd_Left|150",
+                                                   "Start|Wnd_Top|300",
+                                                   "Start|Wnd_Width|9000",
+                                                   "Start|Wnd_Height|6000",
+                                                   "Settings|LastPortNum|3",
+                                                   "Settings|LastReadScanRate|250",
+                                                   "Settings|LastWriteScanRate|800"}
                                     << 3 << 250 << 800 << QList<int>{150, 300, 9000, 6000};
-        QTest::newRow("key missing values") << QStringList{"Start|Wnd_Left|150", "Settings|LastReadScanRate|40"} << 1
-                                            << 40 << 500 << QList<int>{150, -1, -1, -1};
-        QTest::newRow("rates below 1") << QStringList{"Settings|LastReadScanRate|0", "Settings|LastWriteScanRate|-20"}
-                                       << 1 << 500 << 500 << QList<int>{-1, -1, -1, -1};
-        QTest::newRow("beyond 16 bits") << QStringList{"Settings|LastPortNum|70000", "Settings|LastReadScanRate|40000"}
-                                        << 1 << 500 << 500 << QList<int>{-1, -1, -1, -1};
-        QTest::newRow("wrong type") << QStringList{"Settings|LastPortNum|sz:4", "Start|Wnd_Top|sz:10"} << 1 << 500
-                                    << 500 << QList<int>{-1, -1, -1, -1};
+        QTest::newRow("key missing values")
+            << QStringList{"Start|Wnd_Left|150", "Settings|LastReadScanRate|40"} << 1 << 40 << 500
+            << QList<int>{150, -1, -1, -1};
+        QTest::newRow("rates below 1")
+            << QStringList{"Settings|LastReadScanRate|0", "Settings|LastWriteScanRate|-20"} << 1 << 500 << 500
+            << QList<int>{-1, -1, -1, -1};
+        QTest::newRow("beyond 16 bits")
+            << QStringList{"Settings|LastPortNum|70000", "Settings|LastReadScanRate|40000"} << 1 << 500 << 500
+            << QList<int>{-1, -1, -1, -1};
+        QTest::newRow("wrong type") << QStringList{"Settings|LastPortNum|sz:4", "Start|Wnd_Top|sz:10"} << 1
+                                    << 500 << 500 << QList<int>{-1, -1, -1, -1};
         QTest::newRow("port 0 kept") << QStringList{"Settings|LastPortNum|0"} << 0 << 500 << 500
                                      << QList<int>{-1, -1, -1, -1};
     }
@@ -354,7 +376,8 @@ private slots:
 
         r->setSubKey(base + QStringLiteral("Settings"));
         r->OpenKey();
-        QCOMPARE(r->Value(QStringLiteral("LastPortNum"), clsQTR_Registry::REG_DWORD).metaType().id(), QMetaType::Int);
+        QCOMPARE(r->Value(QStringLiteral("LastPortNum"), clsQTR_Registry::REG_DWORD).metaType().id(),
+                 QMetaType::Int);
         r->CloseKey();
 
         s.portOverrides.remove(5);

@@ -1,20 +1,5 @@
 // The application shell with widgets: start-up, the main window (settings, menus, connection, tray),
 // the options and About windows, and the whole program run in-process.
-#include "ScriptedUiServices.h"
-#include "app/AppIcons.h"
-#include "app/ConnectionStatus.h"
-#include "app/FieldConsole.h"
-#include "app/MainWindowSettings.h"
-#include "app/clsApplication.h"
-#include "app/clsQTR_Registry.h"
-#include "app/clsQTR_TrayIcon.h"
-#include "app/frmOptions.h"
-#include "app/mdiMain.h"
-#include "comm/CMsgManager.h"
-#include "comm/CScanLoop.h"
-#include "files/clsWndManager.h"
-#include "users/clsUser.h"
-
 #include <QAction>
 #include <QDir>
 #include <QFile>
@@ -30,6 +15,21 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+
+#include "ScriptedUiServices.h"
+#include "app/AppIcons.h"
+#include "app/ConnectionStatus.h"
+#include "app/FieldConsole.h"
+#include "app/MainWindowSettings.h"
+#include "app/clsApplication.h"
+#include "app/clsQTR_Registry.h"
+#include "app/clsQTR_TrayIcon.h"
+#include "app/frmOptions.h"
+#include "app/mdiMain.h"
+#include "comm/CMsgManager.h"
+#include "comm/CScanLoop.h"
+#include "files/clsWndManager.h"
+#include "users/clsUser.h"
 
 namespace {
 
@@ -57,7 +57,8 @@ QAction* actionOf(QWidget& window, const char* name) {
 
 // What the opening of each menu decides.
 void openMenus(mdiMain& w) {
-    for (const char* name : {"mnuFile", "mnuConnect", "mnuWindow"}) emit w.findChild<QMenu*>(QString::fromLatin1(name))->aboutToShow();
+    for (const char* name : {"mnuFile", "mnuConnect", "mnuWindow"})
+        emit w.findChild<QMenu*>(QString::fromLatin1(name))->aboutToShow();
 }
 
 }  // namespace
@@ -167,15 +168,19 @@ private slots:
         QVERIFY(ticks >= 2);
         QVERIFY2(replies >= 2, "no replies from the simulated controller");
         QVERIFY(!mdiMain::instance());
-        QCOMPARE(stored(QStringLiteral("Users"), QStringLiteral("LastUser"), clsQTR_Registry::REG_SZ).toString(),
-                 QStringLiteral("ADMIN"));
-        QCOMPARE(stored(QStringLiteral("Settings"), QStringLiteral("LastPortNum"), clsQTR_Registry::REG_DWORD).toInt(), 1);
+        QCOMPARE(
+            stored(QStringLiteral("Users"), QStringLiteral("LastUser"), clsQTR_Registry::REG_SZ).toString(),
+            QStringLiteral("ADMIN"));
+        QCOMPARE(stored(QStringLiteral("Settings"), QStringLiteral("LastPortNum"), clsQTR_Registry::REG_DWORD)
+                     .toInt(),
+                 1);
     }
 
     // --- start-up ------------------------------------------------------------------------------------
 
     void startAppCancelled() {
-        m_ui->queueDialog(QStringLiteral("frmLogin"), [](QDialog& d) { return ScriptedUiServices::click(d, "cmdCancel"); });
+        m_ui->queueDialog(QStringLiteral("frmLogin"),
+                          [](QDialog& d) { return ScriptedUiServices::click(d, "cmdCancel"); });
         clsApplication app;
         app.StartApp();
         QVERIFY(!app.MainWindow());
@@ -219,6 +224,23 @@ private slots:
         QVERIFY(m_ui->callsOf(ScriptedUiServices::Kind::ExecDialog).isEmpty());
     }
 
+    // The store fails while the main window loads: the debug box, and no half-built window is left.
+    void startAppLoadFailure() {
+        m_ui->queueDialog(QStringLiteral("frmLogin"), [this](QDialog& d) {
+            QFile::remove(iniPath());
+            QDir().mkpath(iniPath());
+            ScriptedUiServices::setText(d, "txtUserName", QStringLiteral("SU"));
+            ScriptedUiServices::setText(d, "txtPassword", QStringLiteral("KWdmo"));
+            return ScriptedUiServices::click(d, "cmdOK");
+        });
+        m_ui->queueMessage(ui::Answer::Ok, QStringLiteral("Unhandled Error"));
+        clsApplication app;
+        app.StartApp();
+        QVERIFY(!app.MainWindow());
+        QVERIFY(!mdiMain::instance());
+        QCOMPARE(m_ui->messages().constFirst().title, QStringLiteral("DEBUG"));
+    }
+
     // An unreadable "LastUser" is skipped: the login still comes, without a preset name.
     void startAppSkipsUnreadableLastUser() {
         store(QStringLiteral("Users"), QStringLiteral("LastUser"), 42);  // a number where text belongs
@@ -247,7 +269,8 @@ private slots:
         QVERIFY(!w.scanLoop()->isScanning());
         const int dpi = w.logicalDpiX();
         const auto dword = [&](const char* key, const char* name) {
-            return stored(QString::fromLatin1(key), QString::fromLatin1(name), clsQTR_Registry::REG_DWORD).toInt();
+            return stored(QString::fromLatin1(key), QString::fromLatin1(name), clsQTR_Registry::REG_DWORD)
+                .toInt();
         };
         QCOMPARE(dword("Start", "Wnd_Left"), w.pos().x() * 1440 / dpi);
         QCOMPARE(dword("Start", "Wnd_Top"), w.pos().y() * 1440 / dpi);
@@ -261,7 +284,7 @@ private slots:
     void settingsRestored_data() {
         QTest::addColumn<QList<int>>("twips");  // left, top, width, height as stored
         QTest::addColumn<bool>("placed");       // the window takes them
-        const int dpi = 96;  // the offscreen screen
+        const int dpi = 96;                     // the offscreen screen
         const int t = 1440 / dpi;
         QTest::newRow("on screen") << QList<int>{40 * t, 30 * t, 500 * t, 400 * t} << true;
         QTest::newRow("far right") << QList<int>{100000 * t, 30 * t, 500 * t, 400 * t} << false;
@@ -277,7 +300,8 @@ private slots:
         store(QStringLiteral("Settings"), QStringLiteral("LastReadScanRate"), 120);
         store(QStringLiteral("Settings"), QStringLiteral("LastWriteScanRate"), 0);  // below 1: 500
         const char* names[] = {"Wnd_Left", "Wnd_Top", "Wnd_Width", "Wnd_Height"};
-        for (int i = 0; i < 4; ++i) store(QStringLiteral("Start"), QString::fromLatin1(names[i]), twips.at(i));
+        for (int i = 0; i < 4; ++i)
+            store(QStringLiteral("Start"), QString::fromLatin1(names[i]), twips.at(i));
 
         Session s;
         QCOMPARE(s.main->COM_Number(), qint16(7));
@@ -299,7 +323,9 @@ private slots:
             QCOMPARE(s.main->COM_Number(), qint16(0));
             s.main->SaveSettings();
         }
-        QCOMPARE(stored(QStringLiteral("Settings"), QStringLiteral("LastPortNum"), clsQTR_Registry::REG_DWORD).toInt(), 4);
+        QCOMPARE(stored(QStringLiteral("Settings"), QStringLiteral("LastPortNum"), clsQTR_Registry::REG_DWORD)
+                     .toInt(),
+                 4);
     }
 
     // --- menus ---------------------------------------------------------------------------------------
@@ -347,30 +373,46 @@ private slots:
     void menuCaptions_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("caption");
-        const std::pair<const char*, const char*> rows[] = {
-            {"mnuFileOpen", "&Open Screen..."},       {"mnuFileSave", "&Save Screen"},
-            {"mnuFileSaveAs", "Save Screen &As..."},  {"mnuFileRestoreSetup", "&Restore Setup..."},
-            {"mnuFileSaveSetup", "Sa&ve Setup..."},   {"mnuFileExit", "E&xit"},
-            {"mnuEditCut", "Cu&t"},                   {"mnuEditCopy", "&Copy"},
-            {"mnuEditPaste", "&Paste"},               {"mnuConnConnect", "&Connect"},
-            {"mnuConnDisconnect", "&Disconnect"},     {"mnuToolsChangePW", "Change &Password..."},
-            {"mnuToolsUser", "Change &User Name..."}, {"mnuToolsOptions", "&Options..."},
-            {"mnuWindowNew", "&New Window..."},       {"mnuWindowClose", "&Close"},
-            {"mnuWindowCloseAll", "Close &All"},      {"mnuWindowSetup", "&Setup..."},
-            {"mnuWindowArrange", "&Arrange Icons"},   {"mnuWindowCascade", "&Cascade Windows"},
-            {"mnuHelpTopics", "Help &Topics"},        {"mnuHelpAbout", "&About..."},
-            {"mnuFile", "&File"},                     {"mnuEdit", "&Edit"},
-            {"mnuConnect", "&Connection"},            {"mnuTools", "&Tools"},
-            {"mnuWindow", "&Window"},                 {"mnuWindowList", "Display Windows"},
-            {"mnuHelp", "&Help"}};
-        for (const auto& [name, caption] : rows) QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(caption);
+        const std::pair<const char*, const char*> rows[] = {{"mnuFileOpen", "&Open Screen..."},
+                                                            {"mnuFileSave", "&Save Screen"},
+                                                            {"mnuFileSaveAs", "Save Screen &As..."},
+                                                            {"mnuFileRestoreSetup", "&Restore Setup..."},
+                                                            {"mnuFileSaveSetup", "Sa&ve Setup..."},
+                                                            {"mnuFileExit", "E&xit"},
+                                                            {"mnuEditCut", "Cu&t"},
+                                                            {"mnuEditCopy", "&Copy"},
+                                                            {"mnuEditPaste", "&Paste"},
+                                                            {"mnuConnConnect", "&Connect"},
+                                                            {"mnuConnDisconnect", "&Disconnect"},
+                                                            {"mnuToolsChangePW", "Change &Password..."},
+                                                            {"mnuToolsUser", "Change &User Name..."},
+                                                            {"mnuToolsOptions", "&Options..."},
+                                                            {"mnuWindowNew", "&New Window..."},
+                                                            {"mnuWindowClose", "&Close"},
+                                                            {"mnuWindowCloseAll", "Close &All"},
+                                                            {"mnuWindowSetup", "&Setup..."},
+                                                            {"mnuWindowArrange", "&Arrange Icons"},
+                                                            {"mnuWindowCascade", "&Cascade Windows"},
+                                                            {"mnuHelpTopics", "Help &Topics"},
+                                                            {"mnuHelpAbout", "&About..."},
+                                                            {"mnuFile", "&File"},
+                                                            {"mnuEdit", "&Edit"},
+                                                            {"mnuConnect", "&Connection"},
+                                                            {"mnuTools", "&Tools"},
+                                                            {"mnuWindow", "&Window"},
+                                                            {"mnuWindowList", "Display Windows"},
+                                                            {"mnuHelp", "&Help"}};
+        for (const auto& [name, caption] : rows)
+            QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(caption);
     }
     void menuCaptions() {
         QFETCH(QString, name);
         QFETCH(QString, caption);
         Session s;
-        if (auto* menu = s.main->findChild<QMenu*>(name)) QCOMPARE(menu->title(), caption);
-        else QCOMPARE(actionOf(*s.main, name.toLatin1().constData())->text(), caption);
+        if (auto* menu = s.main->findChild<QMenu*>(name))
+            QCOMPARE(menu->title(), caption);
+        else
+            QCOMPARE(actionOf(*s.main, name.toLatin1().constData())->text(), caption);
     }
 
     // --- connection ----------------------------------------------------------------------------------
@@ -378,7 +420,8 @@ private slots:
     void connectFailureChangesNothing_data() {
         QTest::addColumn<QString>("device");  // override for port 5; empty = a number without a device
         QTest::addColumn<QString>("reason");  // in the status bar
-        QTest::newRow("missing device") << QStringLiteral("/nonexistent/ttyFC0") << QStringLiteral("no such device");
+        QTest::newRow("missing device")
+            << QStringLiteral("/nonexistent/ttyFC0") << QStringLiteral("no such device");
         QTest::newRow("number without device") << QString() << QStringLiteral("no device has this number");
     }
     // A port that cannot be opened: the tray stays "Disconnected", no message box, the status bar
@@ -388,7 +431,8 @@ private slots:
         QFETCH(QString, reason);
         Session s;
         mdiMain& w = *s.main;
-        if (device.isEmpty()) w.setCOM_Number(250);
+        if (device.isEmpty())
+            w.setCOM_Number(250);
         else {
             w.scanLoop()->serial().setPortOverrides({{5, device}});
             w.setCOM_Number(5);
@@ -400,7 +444,8 @@ private slots:
         QCOMPARE(imageOf(tray.Icon()), before);
         QVERIFY(!w.scanLoop()->isScanning());
         QVERIFY(m_ui->messages().isEmpty());
-        QVERIFY2(w.statusBar()->currentMessage().contains(reason), qPrintable(w.statusBar()->currentMessage()));
+        QVERIFY2(w.statusBar()->currentMessage().contains(reason),
+                 qPrintable(w.statusBar()->currentMessage()));
         openMenus(w);
         QVERIFY(actionOf(w, "mnuConnConnect")->isEnabled());
         QVERIFY(!actionOf(w, "mnuConnDisconnect")->isEnabled());
@@ -495,8 +540,9 @@ private slots:
         QVERIFY(!w.isVisible());
         QCOMPARE(w.connectionStatus().tray().State(), clsQTR_TrayIcon::kRemoved);
         QCOMPARE(w.WindowMgr()->NumWindowsOpen(), 0);
-        QCOMPARE(stored(QStringLiteral("Start"), QStringLiteral("Wnd_Width"), clsQTR_Registry::REG_DWORD).toInt(),
-                 w.width() * 1440 / w.logicalDpiX());
+        QCOMPARE(
+            stored(QStringLiteral("Start"), QStringLiteral("Wnd_Width"), clsQTR_Registry::REG_DWORD).toInt(),
+            w.width() * 1440 / w.logicalDpiX());
     }
 
     // --- options dialog --------------------------------------------------------------------------------
@@ -506,7 +552,8 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("result");  // the box held "1" before
         for (const char* box : {"txtPortNo", "txtReadScanRate", "txtWriteScanRate"}) {
-            QTest::addRow("%s letters and signs", box) << box << QStringLiteral("a-2.x+ 3,e") << QStringLiteral("123");
+            QTest::addRow("%s letters and signs", box)
+                << box << QStringLiteral("a-2.x+ 3,e") << QStringLiteral("123");
             QTest::addRow("%s digits", box) << box << QStringLiteral("0987") << QStringLiteral("10987");
         }
     }
@@ -532,18 +579,26 @@ private slots:
     }
 
     void optionsOk_data() {
-        QTest::addColumn<QStringList>("texts");     // port, read rate, write rate
+        QTest::addColumn<QStringList>("texts");      // port, read rate, write rate
         QTest::addColumn<QList<int>>("afterwards");  // port, read rate, write rate
-        QTest::addColumn<QString>("refused");       // the box that beeped, or empty
-        QTest::newRow("all taken") << QStringList{"12", "250", "800"} << QList<int>{12, 250, 800} << QString();
+        QTest::addColumn<QString>("refused");        // the box that beeped, or empty
+        QTest::newRow("all taken") << QStringList{"12", "250", "800"} << QList<int>{12, 250, 800}
+                                   << QString();
         QTest::newRow("port 0") << QStringList{"0", "1", "32767"} << QList<int>{0, 1, 32767} << QString();
-        QTest::newRow("empty port") << QStringList{"", "250", "800"} << QList<int>{1, 500, 500} << "txtPortNo";
-        QTest::newRow("port beyond 16 bits") << QStringList{"70000", "250", "800"} << QList<int>{1, 500, 500} << "txtPortNo";
-        QTest::newRow("port the service refuses") << QStringList{"300", "250", "800"} << QList<int>{1, 500, 500} << "txtPortNo";
-        QTest::newRow("read rate 0") << QStringList{"12", "0", "800"} << QList<int>{12, 500, 500} << "txtReadScanRate";
-        QTest::newRow("read rate empty") << QStringList{"12", "", "800"} << QList<int>{12, 500, 500} << "txtReadScanRate";
-        QTest::newRow("write rate 0") << QStringList{"12", "250", "0"} << QList<int>{12, 250, 500} << "txtWriteScanRate";
-        QTest::newRow("write rate beyond 16 bits") << QStringList{"12", "250", "40000"} << QList<int>{12, 250, 500} << "txtWriteScanRate";
+        QTest::newRow("empty port") << QStringList{"", "250", "800"} << QList<int>{1, 500, 500}
+                                    << "txtPortNo";
+        QTest::newRow("port beyond 16 bits")
+            << QStringList{"70000", "250", "800"} << QList<int>{1, 500, 500} << "txtPortNo";
+        QTest::newRow("port the service refuses")
+            << QStringList{"300", "250", "800"} << QList<int>{1, 500, 500} << "txtPortNo";
+        QTest::newRow("read rate 0") << QStringList{"12", "0", "800"} << QList<int>{12, 500, 500}
+                                     << "txtReadScanRate";
+        QTest::newRow("read rate empty")
+            << QStringList{"12", "", "800"} << QList<int>{12, 500, 500} << "txtReadScanRate";
+        QTest::newRow("write rate 0")
+            << QStringList{"12", "250", "0"} << QList<int>{12, 250, 500} << "txtWriteScanRate";
+        QTest::newRow("write rate beyond 16 bits")
+            << QStringList{"12", "250", "40000"} << QList<int>{12, 250, 500} << "txtWriteScanRate";
     }
     // OK assigns in order and stops at the first refused value: a beep, that box selected, the dialog
     // open; what was assigned before stays.
@@ -556,7 +611,8 @@ private slots:
         dialog.show();
         QCOMPARE(dialog.focusWidget(), dialog.findChild<QLineEdit*>(QStringLiteral("txtPortNo")));
         const char* boxes[] = {"txtPortNo", "txtReadScanRate", "txtWriteScanRate"};
-        for (int i = 0; i < 3; ++i) dialog.findChild<QLineEdit*>(QString::fromLatin1(boxes[i]))->setText(texts.at(i));
+        for (int i = 0; i < 3; ++i)
+            dialog.findChild<QLineEdit*>(QString::fromLatin1(boxes[i]))->setText(texts.at(i));
         QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("cmdOK")), Qt::LeftButton);
 
         QCOMPARE(int(loop.serial().COM_Number()), afterwards.at(0));
@@ -588,12 +644,18 @@ private slots:
     void optionsDeviceLabel_data() {
         QTest::addColumn<QString>("number");
         QTest::addColumn<QString>("device");
-        QTest::newRow("simulator") << "0" << "built-in simulated controller";
-        QTest::newRow("first serial port") << "1" << "/dev/ttyS0";
-        QTest::newRow("first USB adapter") << "33" << "/dev/ttyUSB0";
-        QTest::newRow("override") << "200" << "/dev/pts/9";
-        QTest::newRow("no device") << "199" << "no device has this number";
-        QTest::newRow("beyond the range") << "999" << "not a port number";
+        QTest::newRow("simulator") << "0"
+                                   << "built-in simulated controller";
+        QTest::newRow("first serial port") << "1"
+                                           << "/dev/ttyS0";
+        QTest::newRow("first USB adapter") << "33"
+                                           << "/dev/ttyUSB0";
+        QTest::newRow("override") << "200"
+                                  << "/dev/pts/9";
+        QTest::newRow("no device") << "199"
+                                   << "no device has this number";
+        QTest::newRow("beyond the range") << "999"
+                                          << "not a port number";
     }
     void optionsDeviceLabel() {
         QFETCH(QString, number);
@@ -607,12 +669,14 @@ private slots:
 
     void optionsPortList_data() {
         QTest::addColumn<int>("row");
-        QTest::addColumn<int>("number");       // in the port box afterwards
+        QTest::addColumn<int>("number");        // in the port box afterwards
         QTest::addColumn<QString>("override");  // stored for that number by OK, or empty
         QTest::newRow("simulator") << 0 << 0 << QString();
         QTest::newRow("built-in port") << 1 << 1 << QString();
-        QTest::newRow("USB adapter") << 2 << 33 << QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_A1-if00-port0");
-        QTest::newRow("device no number reaches") << 3 << 97 << QStringLiteral("/dev/serial/by-id/usb-Prolific_PL2303-if00");
+        QTest::newRow("USB adapter") << 2 << 33
+                                     << QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_A1-if00-port0");
+        QTest::newRow("device no number reaches")
+            << 3 << 97 << QStringLiteral("/dev/serial/by-id/usb-Prolific_PL2303-if00");
     }
     // Choosing a detected device sets its number; a USB adapter is then reached by its stable path,
     // and a device no number reaches gets a free number mapped to it.
@@ -626,8 +690,8 @@ private slots:
             {1, QStringLiteral("/dev/ttyS0"), QString(), QString(), QString()},
             {33, QStringLiteral("/dev/ttyUSB0"), QStringLiteral("FT232R USB UART"), QStringLiteral("FTDI"),
              QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_A1-if00-port0")},
-            {-1, QStringLiteral("/dev/ttyUSB40"), QStringLiteral("USB-Serial Controller"), QStringLiteral("Prolific"),
-             QStringLiteral("/dev/serial/by-id/usb-Prolific_PL2303-if00")}};
+            {-1, QStringLiteral("/dev/ttyUSB40"), QStringLiteral("USB-Serial Controller"),
+             QStringLiteral("Prolific"), QStringLiteral("/dev/serial/by-id/usb-Prolific_PL2303-if00")}};
         frmOptions dialog(loop, nullptr, [&] { return ports; });
         dialog.show();
         auto* list = dialog.findChild<QTreeWidget*>(QStringLiteral("lstPorts"));
@@ -664,7 +728,9 @@ private slots:
             // Now one is there.
             const QString tool = tools.filePath(QStringLiteral("gnome-system-monitor"));
             QFile f(tool);
-            if (f.open(QIODevice::WriteOnly)) f.write("#!/bin/sh\n: > \"${0%/*}/started\"\n");  // shell built-ins only: PATH has nothing else
+            if (f.open(QIODevice::WriteOnly))
+                f.write(
+                    "#!/bin/sh\n: > \"${0%/*}/started\"\n");  // shell built-ins only: PATH has nothing else
             f.close();
             f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
             ScriptedUiServices::click(d, "cmdSysInfo");

@@ -21,18 +21,17 @@
 //     QVERIFY(ui.allConsumed());
 //     QCOMPARE(ui.messages().size(), 1);
 
-#include "app/UiServices.h"
-
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QLineEdit>
 #include <QList>
 #include <QTest>
-
 #include <deque>
 #include <functional>
 #include <optional>
+
+#include "app/UiServices.h"
 
 class ScriptedUiServices final : public ui::IUiServices {
 public:
