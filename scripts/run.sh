@@ -8,7 +8,7 @@ bash scripts/install-deps.sh
 bash scripts/build.sh
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
   echo "run.sh: no display found (DISPLAY and WAYLAND_DISPLAY are empty)." >&2
-  echo "Start it from a desktop session, or try it without one: xvfb-run -a bash scripts/run.sh" >&2
+  echo "Start it from a desktop session, or on a virtual one: apt-get install xvfb; xvfb-run -a bash scripts/run.sh" >&2
   exit 1
 fi
 exec ./build/bin/field-console --demo "$@"
