@@ -185,6 +185,8 @@ bool frmOptions::eventFilter(QObject* watched, QEvent* event) {
             case Qt::Key_Tab:
             case Qt::Key_Backtab:
             case Qt::Key_Backspace:
+            // Delete types nothing, but some desktops (X11) send it with the text "\x7f".
+            case Qt::Key_Delete:
                 return QDialog::eventFilter(watched, event);
             default:
                 break;

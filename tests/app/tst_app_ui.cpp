@@ -522,6 +522,31 @@ private slots:
         QVERIFY(s.main->ScreenChanged());
     }
 
+    // Window > Setup... runs the setup dialog of the active window; Window > Close unloads the active
+    // window (its polls leave the queue) and marks the screen changed.
+    void windowMenuCommands() {
+        Session s(3, clsApplication::RunOptions{true});
+        mdiMain& w = *s.main;
+        CMsgManager& manager = *s.app.MsgManager();
+        const qint16 idle = manager.queueSize();
+        QVERIFY(w.WindowMgr()->CreateWnd(kSourceInfo, 0, 0, 0));
+        QVERIFY(manager.queueSize() > idle);
+        QVERIFY(w.ConnectLink());
+        m_ui->queueDialog(QStringLiteral("SU_M852_SourceInfo"),
+                          [](QDialog& d) { return ScriptedUiServices::click(d, "cmdCancel"); });
+        openMenus(w);
+        QVERIFY(actionOf(w, "mnuWindowSetup")->isEnabled());
+        actionOf(w, "mnuWindowSetup")->trigger();
+        QCOMPARE(m_ui->callsOf(ScriptedUiServices::Kind::ExecDialog).size(), 1);
+
+        w.setScreenChanged(false);
+        actionOf(w, "mnuWindowClose")->trigger();
+        QCOMPARE(w.WindowMgr()->NumWindowsOpen(), 0);
+        QCOMPARE(manager.queueSize(), idle);
+        QVERIFY(w.ScreenChanged());
+        QVERIFY(w.DisconnectLink());
+    }
+
     // Exit asks about a changed screen; Cancel keeps the program running, No closes it, storing the
     // settings and taking the icon out of the notification area.
     void exitAsksAboutChangedScreen() {

@@ -681,6 +681,11 @@ void TestE2eEngine::cliFailures_data() {
         QTest::newRow(name) << args << code << QString::fromLatin1(message);
     };
     row("missing device", {"--device", missing, "read", "1", "1"}, 3, "no such device");
+#ifndef Q_OS_WIN
+    // A bare device name is looked up under /dev, not in the working directory.
+    row("bare device name", {"--device", "ttyUSB31", "read", "1", "1"}, 3,
+        "COM64 (/dev/ttyUSB31): no such device");
+#endif
     row("no valid reply (exception replies)", {"--tries", "2", "--scan-rate", "20", "read", "5000", "2"}, 1,
         "no valid reply from the simulated controller (port 0) after 2 tries");
     row("no echo (exception replies)", {"--tries", "2", "--scan-rate", "20", "write", "5000", "1"}, 1,

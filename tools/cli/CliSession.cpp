@@ -24,7 +24,11 @@ CliSession::CliSession(const CliOptions& options, QTextStream& out, QTextStream&
     serial.COM_Initialize();
     if (!options.device.isEmpty()) {
         const int number = numberForDevice(options.device);
-        serial.setPortOverrides({{number, options.device}});
+        // A bare conventional name ("ttyUSB0", as QSerialPort names ports) means that device's path.
+        const QString path = SerialDeviceNames::conventionalNumber(options.device) == number
+                                 ? SerialDeviceNames::conventionalDevice(number)
+                                 : options.device;
+        serial.setPortOverrides({{number, path}});
         serial.setCOM_Number(static_cast<qint16>(number));
     } else {
         serial.setCOM_Number(static_cast<qint16>(options.port));
