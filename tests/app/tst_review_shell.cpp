@@ -30,8 +30,8 @@ private slots:
         QTest::addColumn<int>("key");
         QTest::addColumn<QString>("keyText");  // the text the desktop sends with the key
         QTest::addColumn<QString>("result");   // the box held "123" with the cursor after "1"
-        QTest::newRow("Delete as X11 sends it") << int(Qt::Key_Delete) << QStringLiteral("\x7f")
-                                                << QStringLiteral("13");
+        QTest::newRow("Delete as X11 sends it")
+            << int(Qt::Key_Delete) << QStringLiteral("\x7f") << QStringLiteral("13");
         QTest::newRow("Delete without text") << int(Qt::Key_Delete) << QString() << QStringLiteral("13");
         QTest::newRow("Backspace") << int(Qt::Key_Backspace) << QStringLiteral("\b") << QStringLiteral("23");
         QTest::newRow("a letter") << int(Qt::Key_A) << QStringLiteral("a") << QStringLiteral("123");
