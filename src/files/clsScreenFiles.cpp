@@ -174,21 +174,7 @@ bool clsScreenFiles::OpenScreenFile() {
 }
 
 void clsScreenFiles::OpenScreenCommand() {
-    if (ScreenChanged()) {
-        const ui::Answer a = ui::message(m_owner, text(30, "Do you want to save the current screen?"),
-                                         ui::Icon::Question, ui::Buttons::YesNoCancel);
-        if (a == ui::Answer::Cancel) return;
-        if (a == ui::Answer::Yes) {
-            const SaveResult r = trySave(false, nullptr);
-            if (r == SaveResult::Cancelled) return;
-            if (r == SaveResult::Failed &&
-                ui::message(m_owner,
-                            text(31, "Attempt to save screen failed.") + u'\n' +
-                                QStringLiteral("Open a new screen anyway?"),
-                            ui::Icon::Exclamation, ui::Buttons::YesNo) != ui::Answer::Yes)
-                return;
-        }
-    }
+    if (!OfferToSaveScreen(QStringLiteral("Open a new screen anyway?"))) return;
     try {
         OpenScreenFile();
     } catch (const std::exception& e) {
@@ -200,27 +186,16 @@ void clsScreenFiles::OpenScreenCommand() {
 void clsScreenFiles::CloseAllCommand() {
     // Afterwards the screen counts as changed exactly when windows were closed (their unloading marks
     // it); when nothing was closed the flag keeps its value.
-    if (!ScreenChanged()) {
-        CloseAllDisplayWindows();
-        return;
-    }
-    const ui::Answer a = ui::message(m_owner, text(30, "Do you want to save the current screen?"),
-                                     ui::Icon::Question, ui::Buttons::YesNoCancel);
-    if (a == ui::Answer::Cancel) return;
-    if (a == ui::Answer::Yes) {
-        const SaveResult r = trySave(false, nullptr);
-        if (r == SaveResult::Cancelled) return;
-        if (r == SaveResult::Failed &&
-            ui::message(m_owner,
-                        text(31, "Attempt to save screen failed.") + u'\n' +
-                            QStringLiteral("Close all windows anyway?"),
-                        ui::Icon::Exclamation, ui::Buttons::YesNo) != ui::Answer::Yes)
-            return;
-    }
+    if (!OfferToSaveScreen(QStringLiteral("Close all windows anyway?"))) return;
     CloseAllDisplayWindows();
 }
 
-bool clsScreenFiles::QueryClose() {
+bool clsScreenFiles::QueryClose() { return OfferToSaveScreen(text(32, "Do you want to exit anyway?")); }
+
+bool clsScreenFiles::OfferToSaveScreen(const QString& goOnAnyway) {
+    // The question asked before a changed screen is thrown away (Open Screen, Close All, exit): Yes
+    // saves, No goes on without saving, Cancel stops. A cancelled Save As stops too; a failed save asks
+    // whether to go on anyway.
     if (!ScreenChanged()) return true;
     const ui::Answer a = ui::message(m_owner, text(30, "Do you want to save the current screen?"),
                                      ui::Icon::Question, ui::Buttons::YesNoCancel);
@@ -229,8 +204,6 @@ bool clsScreenFiles::QueryClose() {
     const SaveResult r = trySave(false, nullptr);
     if (r == SaveResult::Saved) return true;
     if (r == SaveResult::Cancelled) return false;
-    return ui::message(
-               m_owner,
-               text(31, "Attempt to save screen failed.") + u'\n' + text(32, "Do you want to exit anyway?"),
-               ui::Icon::Exclamation, ui::Buttons::YesNo) == ui::Answer::Yes;
+    return ui::message(m_owner, text(31, "Attempt to save screen failed.") + u'\n' + goOnAnyway,
+                       ui::Icon::Exclamation, ui::Buttons::YesNo) == ui::Answer::Yes;
 }

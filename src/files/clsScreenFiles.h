@@ -69,6 +69,8 @@ public:
 private:
     // SaveScreen / SaveScreenAs without reporting a failure; the error text goes to *error.
     SaveResult trySave(bool askName, QString* error);
+    // True when the caller may go on and discard the current screen.
+    bool OfferToSaveScreen(const QString& goOnAnyway);
     void setScreenChanged(bool changed);
     void setScreenFileName(const QString& name);
 
