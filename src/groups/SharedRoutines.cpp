@@ -41,7 +41,12 @@ double ParseNumber(const QString& text, bool* ok) {
 }
 
 QString FormatMinSec(double seconds, int decimals) {
-    if (!std::isfinite(seconds)) return QString();
+    // Beyond 2^53 a double no longer holds every whole second, and the integer conversions below
+    // would be undefined past 2^63: such durations (and NaN/infinity) have no text.
+    constexpr double kMaxSeconds = 9007199254740992.0;  // 2^53
+    constexpr int kMaxDecimals = 9;                     // 10^9 steps still fit the integer below
+    if (!std::isfinite(seconds) || std::fabs(seconds) >= kMaxSeconds) return QString();
+    decimals = qBound(0, decimals, kMaxDecimals);
     double whole = std::floor(seconds);
     const double fraction = seconds - whole;
     QString fractionText;

@@ -8,7 +8,8 @@
 
 // "mm:ss" (minutes not limited to 59, at least two digits each) of a duration in seconds; with
 // decimals > 0 the fraction of a second follows after a ".". 75.5 s with one decimal -> "01:15.5",
-// 4500 s -> "75:00".
+// 4500 s -> "75:00". NaN, infinity and durations of 2^53 s or more give an empty text; decimals are
+// limited to 0..9.
 [[nodiscard]] QString FormatMinSec(double seconds, int decimals);
 
 // The inverse of FormatMinSec: "h:m:s", "m:s" or "s" (each part a number, the last may have a

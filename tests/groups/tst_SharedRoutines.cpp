@@ -1,5 +1,6 @@
 #include <QLineEdit>
 #include <QTest>
+#include <limits>
 
 #include "ScriptedUiServices.h"
 #include "comm/ComponentError.h"
@@ -24,6 +25,15 @@ private slots:
         // the shown fraction rounds up to a whole second: it is carried, not printed as "1.0"
         QTest::newRow("carry into the minute") << 59.96 << 1 << "01:00.0";
         QTest::newRow("half rounds to even") << 10.25 << 1 << "00:10.2";
+        // no text rather than an undefined integer conversion
+        QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << 0 << "";
+        QTest::newRow("infinity") << std::numeric_limits<double>::infinity() << 1 << "";
+        QTest::newRow("minus infinity") << -std::numeric_limits<double>::infinity() << 0 << "";
+        QTest::newRow("beyond 64 bits") << 1e300 << 0 << "";
+        QTest::newRow("first inexact second") << 9007199254740992.0 << 0 << "";
+        QTest::newRow("largest exact second") << 9007199254740991.0 << 0 << "150119987579016:31";
+        QTest::newRow("decimals limited to nine") << 1.5 << 40 << "00:01.500000000";
+        QTest::newRow("negative decimals") << 75.5 << -3 << "01:15";
     }
     void formatMinSec() {
         QFETCH(double, seconds);
