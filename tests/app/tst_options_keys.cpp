@@ -62,4 +62,4 @@ private:
 };
 
 QTEST_MAIN(TestReviewShell)
-#include "tst_review_shell.moc"
+#include "tst_options_keys.moc"
