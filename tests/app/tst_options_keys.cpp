@@ -10,7 +10,7 @@
 #include "app/frmOptions.h"
 #include "comm/CScanLoop.h"
 
-class TestReviewShell : public QObject {
+class TestOptionsKeys : public QObject {
     Q_OBJECT
 
 private slots:
@@ -61,5 +61,5 @@ private:
     std::unique_ptr<ScriptedUiServices> m_ui;
 };
 
-QTEST_MAIN(TestReviewShell)
+QTEST_MAIN(TestOptionsKeys)
 #include "tst_options_keys.moc"
