@@ -14,7 +14,7 @@
 
 #include "StartupMark.h"
 #include "app/FieldConsole.h"
-#include "app/UiServices.h"
+#include "base/UiServices.h"
 #include "app/mdiMain.h"
 
 namespace {

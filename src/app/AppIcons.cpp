@@ -4,7 +4,7 @@
 #include <QFileInfo>
 #include <QImageReader>
 
-#include "app/Locations.h"
+#include "base/Locations.h"
 
 // The icons are compiled into a static library, whose resource initialiser the linker may drop.
 static void initIconResources() { Q_INIT_RESOURCE(icons); }

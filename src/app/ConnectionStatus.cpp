@@ -5,7 +5,7 @@
 #include <QStatusBar>
 
 #include "app/AppIcons.h"
-#include "app/StringTable.h"
+#include "base/StringTable.h"
 #include "app/clsQTR_TrayIcon.h"
 
 namespace {

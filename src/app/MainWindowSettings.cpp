@@ -3,7 +3,7 @@
 #include <limits>
 
 #include "app/clsQTR_Registry.h"
-#include "comm/ComponentError.h"
+#include "base/ComponentError.h"
 
 namespace {
 

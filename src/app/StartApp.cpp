@@ -1,10 +1,10 @@
 // clsApplication::StartApp: the start-up that runs the login and shows the main window. It lives in
 // fc_ui (the rest of clsApplication is in fc_core) because it needs widgets.
-#include "app/UiServices.h"
+#include "base/UiServices.h"
 #include "app/clsApplication.h"
 #include "app/clsQTR_Registry.h"
 #include "app/mdiMain.h"
-#include "comm/ComponentError.h"
+#include "base/ComponentError.h"
 #include "users/clsGateway.h"
 
 void clsApplication::StartApp() {

@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QObject>
 
-#include "app/Locations.h"
+#include "base/Locations.h"
 #include "app/ProductInfo.h"
 #include "app/clsQTR_Registry.h"
 #include "comm/CMsgManager.h"

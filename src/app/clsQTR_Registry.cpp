@@ -5,7 +5,7 @@
 #include <limits>
 #include <optional>
 
-#include "comm/ComponentError.h"
+#include "base/ComponentError.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 
 #include "app/AppIcons.h"
 #include "app/ProductInfo.h"
-#include "app/StringTable.h"
+#include "base/StringTable.h"
 #include "app/SystemInfoTool.h"
-#include "app/UiServices.h"
+#include "base/UiServices.h"
 
 namespace {
 

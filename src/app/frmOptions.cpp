@@ -12,8 +12,8 @@
 #include <QVBoxLayout>
 #include <limits>
 
-#include "app/StringTable.h"
-#include "app/UiServices.h"
+#include "base/StringTable.h"
+#include "base/UiServices.h"
 #include "comm/CScanLoop.h"
 #include "comm/SerialDeviceNames.h"
 

@@ -14,8 +14,9 @@
 #include "app/ConnectionStatus.h"
 #include "app/MainWindowSettings.h"
 #include "app/ProductInfo.h"
-#include "app/StringTable.h"
-#include "app/UiServices.h"
+#include "sim/BuiltInController.h"
+#include "base/StringTable.h"
+#include "base/UiServices.h"
 #include "app/WindowPlacement.h"
 #include "app/clsApplication.h"
 #include "app/clsQTR_Registry.h"
@@ -81,6 +82,8 @@ void mdiMain::Load() {
 
     // The serial component and the scan timer, driving the message manager.
     m_scanLoop = std::make_unique<CScanLoop>();
+    // Port 0 is the simulated controller; its register image lives as long as this window.
+    m_scanLoop->serial().setBuiltInPortFactory(sim::BuiltInController().portFactory());
     if (CMsgManager* m = manager()) {
         m->setScanHost(m_scanLoop.get());
         m_scanLoop->setManager(m);

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "comm/ComponentError.h"
+#include "base/ComponentError.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "comm/CMsgManager.h"
 
-#include "comm/ComponentError.h"
+#include "base/ComponentError.h"
 #include "comm/IScanHost.h"
 
 CMsgManager::CMsgManager(QObject* parent) : QObject(parent) {}

@@ -1,6 +1,6 @@
 #include "comm/CMsgPacketNode.h"
 
-#include "comm/ComponentError.h"
+#include "base/ComponentError.h"
 
 CMsgPacketNode::CMsgPacketNode() : m_link(std::make_unique<INode>()) {}
 

@@ -3,7 +3,7 @@
 #include <limits>
 #include <stdexcept>
 
-#include "comm/ComponentError.h"
+#include "base/ComponentError.h"
 
 CQueue::~CQueue() {
     // Unlink one node at a time: letting the head's destructor release the chain would recurse

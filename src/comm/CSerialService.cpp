@@ -7,8 +7,6 @@
 #include <algorithm>
 
 #include "comm/SerialDeviceNames.h"
-#include "sim/M852Image.h"
-#include "sim/SimulatedPort.h"
 
 namespace {
 Q_LOGGING_CATEGORY(lcSerial, "fc.comm", QtWarningMsg)
@@ -75,7 +73,7 @@ bool CSerialService::COM_OpenPort() {
                  QStringLiteral("%1: the port is already open").arg(portLabel(m_number)));
             return false;
         }
-        if (m_number == 0) return openSimulator();
+        if (m_number == 0) return openBuiltIn();
         const QString device = deviceForPort(m_number);
         if (device.isEmpty()) {
             fail(OpenFailureKind::NoSuchDevice, device,
@@ -109,10 +107,7 @@ void CSerialService::COM_EmptyReceiveBuffer() {
     if (!COM_IsOpen()) return;
     // Drop what already sits in the device object's buffer, then what the driver still holds.
     m_device->readAll();
-    if (m_port)
-        m_port->clear(QSerialPort::Input);
-    else if (m_sim)
-        m_sim->clear();
+    if (m_port) m_port->clear(QSerialPort::Input);
 }
 
 void CSerialService::COM_Send(const QByteArray& frame) {
@@ -206,34 +201,25 @@ QList<CSerialService::PortInfo> CSerialService::detectPorts(const QMap<int, QStr
 // ---------------------------------------------------------------------------------------------------
 // Simulated controller
 
-std::shared_ptr<sim::M852Image> CSerialService::simulatorImage() {
-    if (!m_simImage) m_simImage = std::make_shared<sim::M852Image>();
-    return m_simImage;
-}
-
-void CSerialService::setSimulatorImage(std::shared_ptr<sim::M852Image> image) {
-    m_simImage = std::move(image);
-}
-
-void CSerialService::setSimulatorFaults(const sim::FaultConfig& faults) {
-    m_simFaults = faults;
-    if (m_sim) m_sim->setFaultConfig(faults);
-}
-
-sim::SimulatedPort* CSerialService::simulatedPort() const { return m_sim.data(); }
+QIODevice* CSerialService::builtInPort() const { return m_isBuiltIn ? m_device.data() : nullptr; }
 
 // ---------------------------------------------------------------------------------------------------
 // Internals
 
-bool CSerialService::openSimulator() {
-    auto* port = new sim::SimulatedPort(simulatorImage(), m_simFaults, this);
+bool CSerialService::openBuiltIn() {
+    QIODevice* port = m_builtInFactory ? m_builtInFactory(this) : nullptr;
+    if (!port) {
+        fail(OpenFailureKind::NoSuchDevice, QString(),
+             QStringLiteral("COM0: this program has no built-in simulated controller"));
+        return false;
+    }
     if (!port->open(QIODevice::ReadWrite)) {
         fail(OpenFailureKind::Other, QString(),
              QStringLiteral("COM0: the simulated controller could not be started"));
         delete port;
         return false;
     }
-    m_sim = port;
+    m_isBuiltIn = true;
     m_device = port;
     m_broken = false;
     ++m_session;
@@ -340,7 +326,7 @@ void CSerialService::releaseDevice() {
     if (QIODevice* device = m_device.data()) {
         m_device = nullptr;
         m_port = nullptr;
-        m_sim = nullptr;
+        m_isBuiltIn = false;
         device->disconnect(this);
         device->close();
         // Not deleted here: this may run while the device is still on the call stack (a signal it

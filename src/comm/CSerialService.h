@@ -7,17 +7,11 @@
 #include <QPointer>
 #include <QSerialPort>
 #include <QString>
-#include <memory>
+#include <functional>
 
-#include "comm/ComponentError.h"
-#include "sim/FaultConfig.h"
+#include "base/ComponentError.h"
 
 class QIODevice;
-
-namespace sim {
-class M852Image;
-class SimulatedPort;
-}  // namespace sim
 
 // Error numbers raised by the serial service (the other COM_ operations do not catch failures; the
 // options dialog turns them into a beep and the scan tick drops them).
@@ -30,7 +24,8 @@ inline constexpr quint32 kSerialErrorPortNotOpen = kComponentErrorBase + 8018;  
 // (filled by the event loop between scan ticks, or on demand by COM_ReceiveBufferIsEmpty) and are taken
 // one at a time by COM_Receive.
 //
-// Port numbers: 0 is the built-in simulated controller (no device at all); on Windows n is COMn;
+// Port numbers: 0 is the built-in simulated controller (a device the program hands in through
+// setBuiltInPortFactory; the engine itself knows no simulator); on Windows n is COMn;
 // elsewhere COM1-32 = /dev/ttyS0-31, COM33-64 = /dev/ttyUSB0-31, COM65-96 = /dev/ttyACM0-31, and any
 // number 1..255 can be mapped to another device path by an override (a by-id link, a pseudo-terminal).
 //
@@ -111,14 +106,12 @@ public:
     [[nodiscard]] static QList<PortInfo> detectPorts(const QMap<int, QString>& overrides = {});
 
     // --- The built-in simulated controller (port 0) -----------------------------------------------
-    // Its register image lives as long as the service, so writes survive Disconnect/Connect.
-    [[nodiscard]] std::shared_ptr<sim::M852Image> simulatorImage();
-    void setSimulatorImage(std::shared_ptr<sim::M852Image> image);
-    // Faults for the next open of port 0 (and for the open one, if any).
-    void setSimulatorFaults(const sim::FaultConfig& faults);
-    [[nodiscard]] const sim::FaultConfig& simulatorFaults() const { return m_simFaults; }
-    // The simulated port while port 0 is open, else nullptr.
-    [[nodiscard]] sim::SimulatedPort* simulatedPort() const;
+    // Makes the unopened device behind port 0, parented to `parent`. Without a factory, opening port 0
+    // fails with a message.
+    using BuiltInPortFactory = std::function<QIODevice*(QObject* parent)>;
+    void setBuiltInPortFactory(BuiltInPortFactory factory) { m_builtInFactory = std::move(factory); }
+    // The open port-0 device, else nullptr.
+    [[nodiscard]] QIODevice* builtInPort() const;
 
 signals:
     // The open device failed underneath the program (USB adapter pulled, pseudo-terminal gone). The
@@ -130,7 +123,7 @@ private:
     void onPortLost(quint64 session);
     void reapBrokenPort();
     void releaseDevice();
-    bool openSimulator();
+    bool openBuiltIn();
     bool openDevice(const QString& device);
     void fail(OpenFailureKind kind, const QString& device, const QString& message, const QString& group = {});
 
@@ -138,14 +131,13 @@ private:
     QMap<int, QString> m_overrides;
     OpenFailure m_failure;
 
-    // The open device: either the QSerialPort or the simulated port; both are children of this object.
+    // The open device: either the QSerialPort or the built-in port; both are children of this object.
     QPointer<QIODevice> m_device;
     QPointer<QSerialPort> m_port;
-    QPointer<sim::SimulatedPort> m_sim;
+    bool m_isBuiltIn = false;
     bool m_broken = false;  // the device failed; closed at the next safe moment
     QString m_lostReason;
     quint64 m_session = 0;  // counts opens, so a late loss report never hits a newer connection
 
-    std::shared_ptr<sim::M852Image> m_simImage;
-    sim::FaultConfig m_simFaults;
+    BuiltInPortFactory m_builtInFactory;
 };

@@ -6,9 +6,9 @@
 #include <QSaveFile>
 #include <exception>
 
-#include "app/StringTable.h"
-#include "app/UiServices.h"
-#include "comm/ComponentError.h"
+#include "base/StringTable.h"
+#include "base/UiServices.h"
+#include "base/ComponentError.h"
 #include "files/ScreenFile.h"
 #include "files/clsWndManager.h"
 #include "groups/CDisplayWindow.h"

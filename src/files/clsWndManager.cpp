@@ -3,8 +3,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
-#include "app/StringTable.h"
-#include "comm/ComponentError.h"
+#include "base/StringTable.h"
+#include "base/ComponentError.h"
 #include "files/WindowCatalogue.h"
 #include "groups/CDisplayWindow.h"
 #include "groups/DisplayWindowFactory.h"

@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/StringTable.h"
-#include "app/UiServices.h"
+#include "base/StringTable.h"
+#include "base/UiServices.h"
 #include "app/clsApplication.h"
 #include "files/WindowCatalogue.h"
 #include "files/clsWndManager.h"

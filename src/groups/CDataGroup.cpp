@@ -4,7 +4,7 @@
 
 #include "app/clsApplication.h"
 #include "comm/CMsgManager.h"
-#include "comm/ComponentError.h"
+#include "base/ComponentError.h"
 
 namespace {
 
@@ -17,6 +17,21 @@ std::vector<CDataGroup*>& liveGroups() {
 }
 
 constexpr qint32 kReadHoldingRegisters = 3;
+constexpr qint32 kWriteSingleRegister = 6;
+constexpr qint32 kWriteMultipleRegisters = 16;
+constexpr int kMaxWriteRegisters = 123;  // 7 + 2 x 123 + 2 = 255 bytes, the longest function-16 frame
+
+PacketPtr makeWritePacket(qint32 winId, qint32 function, qint16 start, const std::vector<qint16>& values) {
+    auto p = std::make_shared<CMsgPacketNode>();
+    p->setWinID(static_cast<qint16>(winId));
+    p->setDeviceAddr(0);
+    p->setMsgType(function);
+    p->setPersistent(false);
+    p->setStartingReg(start);
+    p->setNumReg(static_cast<qint16>(values.size()));
+    for (std::size_t r = 0; r < values.size(); ++r) p->setData(int(r), values[r]);
+    return p;
+}
 
 }  // namespace
 
@@ -78,17 +93,23 @@ void CDataGroup::SendSetup() {
                                      .arg(b.start)
                                      .arg(values.size())
                                      .arg(b.count));
-        auto p = std::make_shared<CMsgPacketNode>();
-        p->setWinID(static_cast<qint16>(m_WinID));
-        p->setDeviceAddr(0);
-        p->setMsgType(b.function);
-        p->setPersistent(false);
-        p->setStartingReg(b.start);
-        p->setNumReg(b.count);
-        for (int r = 0; r < b.count; ++r) p->setData(r, values[std::size_t(r)]);
-        packets.push_back(std::move(p));
+        packets.push_back(makeWritePacket(m_WinID, b.function, b.start, values));
     }
     for (const PacketPtr& p : packets) m_MsgManager->AddMsgPacket(p);
+}
+
+void CDataGroup::WriteRegisters(qint32 function, qint16 start, const std::vector<qint16>& values) {
+    const bool single = function == kWriteSingleRegister && values.size() == 1;
+    const bool multiple = function == kWriteMultipleRegisters && !values.empty() &&
+                          values.size() <= std::size_t(kMaxWriteRegisters);
+    if ((!single && !multiple) || start < 1)
+        throw ComponentError(kComponentErrorBase, QStringLiteral("CDataGroup::WriteRegisters"),
+                             QStringLiteral("Function %1 cannot write %2 registers at %3")
+                                 .arg(function)
+                                 .arg(values.size())
+                                 .arg(start));
+    if (!m_MsgManager) return;
+    m_MsgManager->AddMsgPacket(makeWritePacket(m_WinID, function, start, values));
 }
 
 std::vector<qint16> CDataGroup::EncodeBlock(int) const { return {}; }

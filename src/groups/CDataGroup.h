@@ -47,6 +47,12 @@ public:
     // The data object waits for no confirmation: the next poll shows what the controller took.
     void SendSetup();
 
+    // Queues one write outside SendSetup: a command to a command register, a clear request, a single
+    // value. `function` is 6 (write single: exactly one value) or 16 (write multiple: 1 to 123
+    // values); `start` is the 1-based register. The packet carries this group's WinID and is sent
+    // once, never repeated. Throws ComponentError (and queues nothing) for any other shape.
+    void WriteRegisters(qint32 function, qint16 start, const std::vector<qint16>& values);
+
     // Decodes `reply` (a read reply) into the fields: True when a block was decoded. This is what the
     // MessageReady handler runs for a reply of this group; it is public so that code holding a reply
     // of its own (the setup file, tests) can decode one the same way. Raises no event.

@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 
-#include "app/UiServices.h"
+#include "base/UiServices.h"
 #include "app/clsApplication.h"
 #include "comm/CMsgManager.h"
 #include "files/clsWndManager.h"

@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 #include <exception>
 
-#include "app/UiServices.h"
+#include "base/UiServices.h"
 #include "groups/CDataGroup.h"
 #include "groups/InputValidation.h"
 

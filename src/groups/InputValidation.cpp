@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QPalette>
 
-#include "app/UiServices.h"
+#include "base/UiServices.h"
 #include "groups/SharedRoutines.h"
 
 void SetBackColor(QWidget* control, const QColor& color) {

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-#include "comm/ComponentError.h"
+#include "base/ComponentError.h"
 #include "groups/NumberFormat.h"
 
 namespace {

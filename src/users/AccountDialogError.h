@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "comm/ComponentError.h"
+#include "base/ComponentError.h"
 
 // "Error #<number>", the error's message and what could not be done, one per line, as the account
 // dialogs report a failed OK. The number is shown the way the system's 32-bit error numbers are

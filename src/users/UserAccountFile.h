@@ -4,7 +4,7 @@
 #include <QtGlobal>
 #include <array>
 
-#include "comm/ComponentError.h"
+#include "base/ComponentError.h"
 #include "users/UserRecord.h"
 
 // Error numbers of the account gateway.

@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-#include "app/UiServices.h"
+#include "base/UiServices.h"
 #include "users/clsUser.h"
 #include "users/frmLogin.h"
 

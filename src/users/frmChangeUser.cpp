@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <tuple>
 
-#include "app/UiServices.h"
+#include "base/UiServices.h"
 #include "users/AccountDialogError.h"
 #include "users/AccountDialogSupport.h"
 #include "users/clsGateway.h"

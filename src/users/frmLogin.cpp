@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <tuple>
 
-#include "app/StringTable.h"
+#include "base/StringTable.h"
 #include "users/AccountDialogSupport.h"
 
 namespace {

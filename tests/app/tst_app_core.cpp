@@ -8,7 +8,7 @@
 #include "app/MainWindowSettings.h"
 #include "app/clsApplication.h"
 #include "app/clsQTR_Registry.h"
-#include "comm/ComponentError.h"
+#include "base/ComponentError.h"
 
 namespace {
 

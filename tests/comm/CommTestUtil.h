@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include "comm/ComponentError.h"
+#include "base/ComponentError.h"
 
 // What a call threw, as one comparable string: "0x800400CA|Class::Member|text" for a component
 // error, "IndexOutOfRange" or "Overflow" for the language faults, "" when it returned normally.

@@ -17,6 +17,7 @@
 #include "comm/CMsgManager.h"
 #include "comm/CScanLoop.h"
 #include "comm/CSerialService.h"
+#include "sim/BuiltInController.h"
 #include "sim/M852Image.h"
 #include "sim/SimProcess.h"
 #include "sim/SimulatedPort.h"
@@ -112,6 +113,7 @@ class TestE2eEngine : public QObject {
 
 private slots:
     void initTestCase();
+    void init() { m_builtIn = sim::BuiltInController(); }
     void cleanupTestCase();
 
     // The serial service's contract, each against the pseudo-terminal and the built-in port.
@@ -146,8 +148,7 @@ private slots:
 
 private:
     void useBackend(CSerialService& serial, const QString& backend);
-    [[nodiscard]] std::optional<QList<qint16>> controllerRegisters(CSerialService& serial,
-                                                                   const QString& backend, int reg,
+    [[nodiscard]] std::optional<QList<qint16>> controllerRegisters(const QString& backend, int reg,
                                                                    int count);
     struct CliResult {
         int exitCode = -1;
@@ -156,7 +157,12 @@ private:
     };
     [[nodiscard]] CliResult runCli(const QStringList& args);
 
+    [[nodiscard]] static sim::SimulatedPort* simulatedPort(const CSerialService& serial) {
+        return qobject_cast<sim::SimulatedPort*>(serial.builtInPort());
+    }
+
     QTemporaryDir m_dir;
+    sim::BuiltInController m_builtIn;  // port 0 of each test's serial service
     std::unique_ptr<sim::SimProcess> m_sim;
     QString m_link;
 };
@@ -187,13 +193,14 @@ void TestE2eEngine::useBackend(CSerialService& serial, const QString& backend) {
         serial.setPortOverrides({{kPtyPort, m_link}});
         serial.setCOM_Number(kPtyPort);
     } else {
+        serial.setBuiltInPortFactory(m_builtIn.portFactory());
         serial.setCOM_Number(0);
-        serial.simulatorImage()->write(650, 0);
+        m_builtIn.image()->write(650, 0);
     }
 }
 
-std::optional<QList<qint16>> TestE2eEngine::controllerRegisters(CSerialService& serial,
-                                                                const QString& backend, int reg, int count) {
+std::optional<QList<qint16>> TestE2eEngine::controllerRegisters(const QString& backend, int reg,
+                                                                int count) {
     if (backend == kPty) {
         const auto values = m_sim->registers(reg, count);
         if (!values) return std::nullopt;
@@ -201,7 +208,7 @@ std::optional<QList<qint16>> TestE2eEngine::controllerRegisters(CSerialService& 
     }
     QList<qint16> out;
     for (int r = reg; r < reg + count; ++r) {
-        const auto v = serial.simulatorImage()->value(r);
+        const auto v = m_builtIn.image()->value(r);
         if (!v) return std::nullopt;
         out.append(static_cast<qint16>(*v));
     }
@@ -238,7 +245,7 @@ void TestE2eEngine::emptyReceiveBufferLeavesNothing() {
     QTRY_COMPARE(serial.bytesWaiting(), qint64(7));
     QByteArray got;
     while (!serial.COM_ReceiveBufferIsEmpty()) got.append(static_cast<char>(serial.COM_Receive()));
-    const auto expected = controllerRegisters(serial, backend, 2, 1);
+    const auto expected = controllerRegisters(backend, 2, 1);
     QVERIFY(expected);
     QCOMPARE(got.toHex(' '), testframes::readReply(0, {expected->at(0)}).toHex(' '));
     QVERIFY_THROWS_EXCEPTION(IndexOutOfRangeError, (void)serial.COM_Receive());
@@ -278,7 +285,7 @@ void TestE2eEngine::sendKeepsEveryByte() {
     QByteArray echo;
     while (!serial.COM_ReceiveBufferIsEmpty()) echo.append(static_cast<char>(serial.COM_Receive()));
     QCOMPARE(echo.toHex(' '), frame.toHex(' '));
-    const auto stored = controllerRegisters(serial, backend, reg, 1);
+    const auto stored = controllerRegisters(backend, reg, 1);
     QVERIFY(stored);
     QCOMPARE(static_cast<quint16>(stored->at(0)), static_cast<quint16>(value));
 }
@@ -297,7 +304,7 @@ void TestE2eEngine::initializeClosesOpenPort() {
     QVERIFY(!serial.COM_IsOpen());
     QCOMPARE(serial.COM_Number(), qint16(1));
     QVERIFY(!serial.COM_ClosePort());  // already closed: a failure, reported as False
-    QVERIFY(serial.simulatedPort() == nullptr);
+    QVERIFY(simulatedPort(serial) == nullptr);
     // The device mapping is configuration, not port state: it survives.
     QCOMPARE(serial.portOverrides().isEmpty(), backend != kPty);
     QVERIFY_THROWS_EXCEPTION(ComponentError, serial.COM_Send(readRequest(2, 1)));
@@ -308,18 +315,18 @@ void TestE2eEngine::numberChangeTakesEffectAtNextOpen() {
     CSerialService serial;
     useBackend(serial, kSimulated);
     QVERIFY(serial.COM_OpenPort());
-    QVERIFY(serial.simulatedPort() != nullptr);
+    QVERIFY(simulatedPort(serial) != nullptr);
 
     useBackend(serial, kPty);  // while open: only the number changes
     QVERIFY(serial.COM_IsOpen());
     QCOMPARE(serial.COM_Number(), qint16(kPtyPort));
-    QVERIFY(serial.simulatedPort() != nullptr);
+    QVERIFY(simulatedPort(serial) != nullptr);
     QVERIFY(!serial.COM_OpenPort());  // already open
     QVERIFY(serial.COM_IsOpen());
 
     QVERIFY(serial.COM_ClosePort());
     QVERIFY(serial.COM_OpenPort());
-    QVERIFY(serial.simulatedPort() == nullptr);
+    QVERIFY(simulatedPort(serial) == nullptr);
     serial.COM_Send(readRequest(2, 1));
     QTRY_COMPARE(serial.bytesWaiting(), qint64(7));
 }
@@ -451,7 +458,7 @@ void TestE2eEngine::pollsBlocksInRotation() {
     QSet<int> starts;
     for (const Reply& r : std::as_const(e.replies)) {
         starts.insert(r.start);
-        const auto expected = controllerRegisters(e.loop.serial(), backend, r.start, int(r.values.size()));
+        const auto expected = controllerRegisters(backend, r.start, int(r.values.size()));
         QVERIFY(expected);
         QCOMPARE(r.values, *expected);
         QCOMPARE(r.winId, r.start == 150 ? 9 : 3);
@@ -493,7 +500,7 @@ void TestE2eEngine::writeReachesController() {
                              10000);
     QVERIFY(e.manager.Disconnect());
 
-    const auto stored = controllerRegisters(e.loop.serial(), backend, kFirst, int(values.size()));
+    const auto stored = controllerRegisters(backend, kFirst, int(values.size()));
     QVERIFY(stored);
     QCOMPARE(*stored, values);
     const auto lastPoll =
@@ -515,7 +522,7 @@ void TestE2eEngine::faultRunDeliversOnlyIntactReplies() {
     faults.crcCorruptProbability = 0.05;
     faults.strayProbability = 0.05;
     faults.seed = 20240612;
-    serial.setSimulatorFaults(faults);
+    m_builtIn.setFaults(faults);
     // 100 registers: 8 + 205 bytes = 37 ms of line plus 2 ms latency and up to 4 stray bytes.
     e.loop.setReadScanRate(45);
     const QMap<qint16, QPair<int, int>> blocks = {{3, {2, 14}}, {4, {22, 8}}, {9, {150, 100}}};
@@ -525,14 +532,14 @@ void TestE2eEngine::faultRunDeliversOnlyIntactReplies() {
     QVERIFY(e.manager.Connect());
     e.loop.StopScan();  // ticks by hand, on the test's clock
     qint64 nowNs = 0;
-    serial.simulatedPort()->setTimeSource([&nowNs] { return nowNs; });
+    simulatedPort(serial)->setTimeSource([&nowNs] { return nowNs; });
 
     int wrong = 0;
     e.onReply = [&](const Reply& r) {
         const auto block = blocks.value(static_cast<qint16>(r.winId));
         QList<qint16> expected;
         for (int reg = block.first; reg < block.first + block.second; ++reg)
-            expected.append(static_cast<qint16>(serial.simulatorImage()->valueOr(reg, 0xDEAD)));
+            expected.append(static_cast<qint16>(m_builtIn.image()->valueOr(reg, 0xDEAD)));
         if (r.start != block.first || r.values != expected) ++wrong;
     };
 
@@ -544,7 +551,7 @@ void TestE2eEngine::faultRunDeliversOnlyIntactReplies() {
     for (auto it = blocks.cbegin(); it != blocks.cend(); ++it) e.manager.RemoveMsgs(it.key());
     e.loop.tick();  // collects the reply to the last request and sends nothing
 
-    const auto& stats = serial.simulatedPort()->faultStats();
+    const auto& stats = simulatedPort(serial)->faultStats();
     QCOMPARE(stats.replies, qint64(kTicks));
     QVERIFY(stats.dropped > 0 && stats.crcCorrupted > 0 && stats.withStray > 0);
     QCOMPARE(wrong, 0);

@@ -8,7 +8,7 @@
 
 #include "GroupTestRig.h"
 #include "ScriptedUiServices.h"
-#include "comm/ComponentError.h"
+#include "base/ComponentError.h"
 #include "files/ScreenFile.h"
 #include "files/WindowCatalogue.h"
 #include "files/clsScreenFiles.h"

@@ -3,7 +3,7 @@
 #include <limits>
 
 #include "ScriptedUiServices.h"
-#include "comm/ComponentError.h"
+#include "base/ComponentError.h"
 #include "groups/InputValidation.h"
 #include "groups/NumberFormat.h"
 #include "groups/SharedRoutines.h"

@@ -10,7 +10,7 @@
 
 #include "GroupTestRig.h"
 #include "ScriptedUiServices.h"
-#include "comm/ComponentError.h"
+#include "base/ComponentError.h"
 #include "groups/CDataGroup.h"
 #include "groups/CDisplayWindow.h"
 #include "groups/CSetupDialog.h"

@@ -31,7 +31,7 @@
 #include <functional>
 #include <optional>
 
-#include "app/UiServices.h"
+#include "base/UiServices.h"
 
 class ScriptedUiServices final : public ui::IUiServices {
 public:

@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include "comm/SerialDeviceNames.h"
+#include "sim/BuiltInController.h"
 
 namespace {
 // --device PATH needs a number to live under. A path that is some number's conventional device keeps
@@ -21,6 +22,7 @@ CliSession::CliSession(const CliOptions& options, QTextStream& out, QTextStream&
     m_loop.setWriteScanRate(static_cast<qint16>(options.scanRateMs));
 
     CSerialService& serial = m_loop.serial();
+    serial.setBuiltInPortFactory(sim::BuiltInController().portFactory());
     serial.COM_Initialize();
     if (!options.device.isEmpty()) {
         const int number = numberForDevice(options.device);

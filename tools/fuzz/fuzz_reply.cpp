@@ -15,7 +15,7 @@
 #include "ModbusTestFrames.h"
 #include "comm/CModbusMaster.h"
 #include "comm/CMsgManager.h"
-#include "comm/ComponentError.h"
+#include "base/ComponentError.h"
 
 namespace {
 

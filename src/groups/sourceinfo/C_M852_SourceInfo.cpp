@@ -1,6 +1,6 @@
 #include "groups/sourceinfo/C_M852_SourceInfo.h"
 
-#include "comm/ComponentError.h"
+#include "base/ComponentError.h"
 #include "groups/SharedRoutines.h"
 
 namespace {

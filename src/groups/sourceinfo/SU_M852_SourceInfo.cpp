@@ -8,7 +8,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "comm/ComponentError.h"
+#include "base/ComponentError.h"
 #include "groups/InputValidation.h"
 #include "groups/NumberFormat.h"
 #include "groups/SharedRoutines.h"

@@ -1,4 +1,4 @@
-#include "app/Locations.h"
+#include "base/Locations.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "app/StringTable.h"
+#include "base/StringTable.h"
 
-#include "comm/ComponentError.h"
+#include "base/ComponentError.h"
 
 #include <QFile>
 #include <QHash>

@@ -1,4 +1,4 @@
-#include "app/Clock.h"
+#include "base/Clock.h"
 
 namespace {
 std::function<QDateTime()>& nowFunction() {

@@ -1,4 +1,4 @@
-#include "app/UiServices.h"
+#include "base/UiServices.h"
 
 #include <QApplication>
 #include <QDialog>
