@@ -21,6 +21,7 @@
 
 #ifdef Q_OS_UNIX
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <csignal>
 #endif
@@ -260,6 +261,51 @@ private slots:
     }
 
 #ifdef Q_OS_UNIX
+    // A file this user may not read: its own message with Retry and Cancel. A file this user may only
+    // read: logins work, and a password change says that it failed and why.
+    void fileWithoutAccess() {
+        if (::geteuid() == 0) QSKIP("the superuser may read and write any file");
+        write(m_path, defaultFile());
+        const QString denied = QStringLiteral("Path/File access error (%1: Permission denied)").arg(m_path);
+        ScriptedUiServices ui;
+        clsGateway gateway;
+        gateway.setUserInfoFileName(m_path);
+        QString name;
+        qint32 role = 0;
+
+        QVERIFY(QFile::setPermissions(m_path, QFileDevice::Permissions{}));
+        ui.queueMessage(ui::Answer::Retry, denied);
+        ui.queueMessage(ui::Answer::Cancel, denied);
+        QVERIFY(!gateway.RunLogin(name, role, QString()));
+        QCOMPARE(ui.messages().size(), 2);
+        QCOMPARE(ui.messages().constLast().buttons, ui::Buttons::RetryCancel);
+        QVERIFY(ui.callsOf(Kind::ExecDialog).isEmpty());
+
+        ui.clear();
+        QVERIFY(QFile::setPermissions(m_path, QFile::ReadOwner));
+        ui.queueDialog(QStringLiteral("frmLogin"), [](QDialog& d) {
+            ScriptedUiServices::setText(d, "txtUserName", QStringLiteral("ATS"));
+            ScriptedUiServices::setText(d, "txtPassword", QStringLiteral("R517"));
+            return ScriptedUiServices::click(d, "cmdOK");
+        });
+        QVERIFY(gateway.RunLogin(name, role, QString()));
+        QCOMPARE(role, 1);
+
+        ui.queueMessage(ui::Answer::Ok);
+        frmChangePass dialog(m_path, QStringLiteral("ATS"));
+        showActive(dialog);
+        box(dialog, "txtOldPassword")->setText(QStringLiteral("R517"));
+        box(dialog, "txtNewPassword")->setText(QStringLiteral("n"));
+        box(dialog, "txtConfirmPassword")->setText(QStringLiteral("n"));
+        ScriptedUiServices::click(dialog, "cmdOK");
+        QCOMPARE(ui.messages().constLast().text,
+                 QStringLiteral("Error #75\r\n%1\r\nUnable to change password.").arg(denied));
+        QVERIFY(dialog.isVisible());
+        QVERIFY(ui.allConsumed());
+        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(read(m_path), defaultFile());
+    }
+
     // A guest account that cannot be added is reported, and the login goes on.
     void guestCannotBeAdded() {
         const QByteArray withoutGuest = defaultFile().mid(12);
