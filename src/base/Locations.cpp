@@ -34,9 +34,9 @@ AccountFileSituation accountFileSituation(const QString& applicationDirectory,
     AccountFileSituation s;
     s.applicationDirectory = applicationDirectory;
     s.machineDirectory = machineDirectory;
-    s.accountFileBesideExecutable =
-        QFileInfo::exists(QDir(applicationDirectory).filePath(kAccountFileName));
-    if (!s.accountFileBesideExecutable) s.applicationDirectoryWritable = canCreateFileIn(applicationDirectory);
+    s.accountFileBesideExecutable = QFileInfo::exists(QDir(applicationDirectory).filePath(kAccountFileName));
+    if (!s.accountFileBesideExecutable)
+        s.applicationDirectoryWritable = canCreateFileIn(applicationDirectory);
     return s;
 }
 

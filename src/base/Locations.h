@@ -21,7 +21,7 @@ inline const QString kAccountFileName = QStringLiteral("UserAcc.dat");
 
 // What decides where the account file lives.
 struct AccountFileSituation {
-    QString applicationDirectory;          // the folder that holds the executable
+    QString applicationDirectory;               // the folder that holds the executable
     bool applicationDirectoryWritable = false;  // a new file can be created there
     bool accountFileBesideExecutable = false;   // UserAcc.dat exists in that folder
     QString machineDirectory;  // the machine-wide data folder; empty when the platform names none

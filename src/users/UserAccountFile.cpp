@@ -195,7 +195,8 @@ bool UserAccountFile::CreateUserInfoFile(QString* why) {
         // guest account is ever added later), so take the file back; the next start tries again.
         file.reset();
         AccountFile::remove(m_UserInfoFileName);
-        return refuse(QStringLiteral("The default accounts could not be written to %1: %2.").arg(shown, systemText(e)));
+        return refuse(
+            QStringLiteral("The default accounts could not be written to %1: %2.").arg(shown, systemText(e)));
     }
 }
 
@@ -203,10 +204,10 @@ ComponentError UserAccountFile::storageError(const char* source, const AccountFi
     // "Path/File access error" alone does not say that this user may not write (or read) the file,
     // nor which file; an account file in a shared folder needs both for the administrator.
     if (e.number() == AccountFileError::PathFileAccess && !e.systemText().isEmpty())
-        return ComponentError(quint32(e.number()), gatewaySource(source),
-                              QStringLiteral("%1 (%2: %3)")
-                                  .arg(e.message(), QDir::toNativeSeparators(m_UserInfoFileName),
-                                       e.systemText()));
+        return ComponentError(
+            quint32(e.number()), gatewaySource(source),
+            QStringLiteral("%1 (%2: %3)")
+                .arg(e.message(), QDir::toNativeSeparators(m_UserInfoFileName), e.systemText()));
     return ComponentError(quint32(e.number()), gatewaySource(source), e.message());
 }
 
@@ -257,8 +258,9 @@ bool UserAccountFile::ChangeUserName(const QString& userName, const QString& new
                 return number != renamed && r.NameHash == newNameHash;
             });
             if (other)
-                throw ComponentError(kGatewayNameTaken, gatewaySource("ChangeUserName"),
-                                     QStringLiteral("The new user name is already in use by another account."));
+                throw ComponentError(
+                    kGatewayNameTaken, gatewaySource("ChangeUserName"),
+                    QStringLiteral("The new user name is already in use by another account."));
         });
 }
 

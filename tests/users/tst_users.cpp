@@ -133,7 +133,8 @@ private slots:
         const QString app = root.filePath(QStringLiteral("bin"));
         const QString machine = root.filePath(QStringLiteral("shared"));
         if (folderState != QLatin1String("missing")) QVERIFY(QDir().mkpath(app));
-        if (folderState == QLatin1String("file")) write(QDir(app).filePath(QStringLiteral("UserAcc.dat")), {});
+        if (folderState == QLatin1String("file"))
+            write(QDir(app).filePath(QStringLiteral("UserAcc.dat")), {});
         if (folderState == QLatin1String("read-only")) {
 #ifdef Q_OS_UNIX
             if (::geteuid() == 0) QSKIP("the superuser may write into any folder");
@@ -202,10 +203,14 @@ private slots:
         QTest::addColumn<QString>("relativePath");
         QTest::addColumn<QString>("why");  // %1 = the temporary folder
         QTest::newRow("a file where the folder belongs")
-            << "plain" << "" << "plain/field-console/UserAcc.dat"
+            << "plain"
+            << ""
+            << "plain/field-console/UserAcc.dat"
             << "The folder %1/plain/field-console can not be created: Not a directory.";
-        QTest::newRow("a folder where the file belongs")
-            << "" << "UserAcc.dat" << "UserAcc.dat" << "%1/UserAcc.dat exists but is not a file.";
+        QTest::newRow("a folder where the file belongs") << ""
+                                                         << "UserAcc.dat"
+                                                         << "UserAcc.dat"
+                                                         << "%1/UserAcc.dat exists but is not a file.";
     }
     void createFailureSaysWhy() {
         QFETCH(QString, plainFile);
@@ -367,13 +372,14 @@ private slots:
         QTest::addColumn<QByteArray>("after");
         QTest::addColumn<qint32>("roleOfNewName");  // role a login with newName reaches afterwards
         const QByteArray d = defaultFile();
-        QTest::newRow("to a free name") << d << "ATS"
-                                        << "Tech"
-                                        << "true" << d.left(12) + records({{h("Tech"), h("R517"), 1}}) + d.mid(24)
-                                        << 1;
-        QTest::newRow("to a name in another case") << d << "GUEST"
-                                                   << "admin"
-                                                   << "true" << records({{h("admin"), 0, 4}}) + d.mid(12) << 4;
+        QTest::newRow("to a free name")
+            << d << "ATS"
+            << "Tech"
+            << "true" << d.left(12) + records({{h("Tech"), h("R517"), 1}}) + d.mid(24) << 1;
+        QTest::newRow("to a name in another case")
+            << d << "GUEST"
+            << "admin"
+            << "true" << records({{h("admin"), 0, 4}}) + d.mid(12) << 4;
         // GUEST comes first: every ADMIN login would reach the guest record.
         QTest::newRow("guest to ADMIN") << d << "GUEST"
                                         << "ADMIN"
@@ -404,8 +410,9 @@ private slots:
         write(m_path, before);
         const QString got = outcome([&] { return m_file.ChangeUserName(name, newName); });
         const QString taken =
-            QStringLiteral("error %1 clsGateway::ChangeUserName(): The new user name is already in use by "
-                           "another account.")
+            QStringLiteral(
+                "error %1 clsGateway::ChangeUserName(): The new user name is already in use by "
+                "another account.")
                 .arg(0x80040068u);
         QFETCH(QString, result);
         QCOMPARE(got, result == QLatin1String("taken") ? taken : result);

@@ -213,7 +213,8 @@ private slots:
         QTest::newRow("at start, cancel") << "start" << QStringList{"cancel"} << false << 0;
         QTest::newRow("at start, retry twice") << "start" << QStringList{"retry", "release"} << true << 1;
         QTest::newRow("at the check, retry") << "check" << QStringList{"release"} << true << 1;
-        QTest::newRow("at the check, retry then cancel") << "check" << QStringList{"retry", "cancel"} << false << 1;
+        QTest::newRow("at the check, retry then cancel")
+            << "check" << QStringList{"retry", "cancel"} << false << 1;
     }
     void accountFileHeldAtLogin() {
         QFETCH(QString, heldFrom);
@@ -225,13 +226,15 @@ private slots:
         ScriptedUiServices scripted;
         const QString locked = QStringLiteral("Another process has the UIF locked.");
         for (const QString& a : answers)
-            scripted.queueMessage(a == QLatin1String("cancel") ? ui::Answer::Cancel : ui::Answer::Retry, locked);
+            scripted.queueMessage(a == QLatin1String("cancel") ? ui::Answer::Cancel : ui::Answer::Retry,
+                                  locked);
         QFETCH(int, dialogs);
         for (int i = 0; i < dialogs; ++i) {
             scripted.queueDialog(QStringLiteral("frmLogin"), [&](QDialog& d) {
                 ScriptedUiServices::setText(d, "txtUserName", QStringLiteral("ADMIN"));
                 ScriptedUiServices::setText(d, "txtPassword", QStringLiteral("Bxzq"));
-                if (heldFrom == QLatin1String("check")) holder = AccountFile::open(m_path, AccountFile::Mode::Update);
+                if (heldFrom == QLatin1String("check"))
+                    holder = AccountFile::open(m_path, AccountFile::Mode::Update);
                 return ScriptedUiServices::click(d, "cmdOK");
             });
         }
