@@ -1,6 +1,5 @@
 #include "app/clsApplication.h"
 
-#include <QDir>
 #include <QObject>
 
 #include "base/Locations.h"
@@ -31,7 +30,7 @@ clsApplication::~clsApplication() {
 clsApplication* clsApplication::instance() { return g_instance; }
 
 QString clsApplication::UserInfoFullFileName() {
-    return QDir(Locations::dataDirectory()).filePath(QStringLiteral("UserAcc.dat"));
+    return Locations::accountFile();
 }
 
 QString clsApplication::BaseRegistrySubkey() {

@@ -36,7 +36,8 @@ public:
     [[nodiscard]] clsUser* CurrentUser() const { return m_CurrentUser.get(); }
     [[nodiscard]] clsQTR_Registry& Registry() const { return *m_Registry; }
 
-    // The account file: the data directory (normally the application directory) and "UserAcc.dat".
+    // The account file "UserAcc.dat": beside the executable when it is there or can be created
+    // there, else in the machine-wide data folder shared by all users (Locations::accountFile()).
     [[nodiscard]] static QString UserInfoFullFileName();
     // "Software\Corvanta\Field Console\1.6.1\": company, product name and version of this build, so
     // a new version starts with fresh settings.
@@ -46,8 +47,9 @@ public:
 
     // Runs the login; after a successful one creates the current user and the message manager, shows
     // the main window and stores the user's name as "LastUser". A cancelled login shows nothing.
-    // Errors end it with the "Unhandled Error" box, except a failed read of a settings value, which is
-    // skipped. Defined in StartApp.cpp (fc_ui).
+    // Account-file failures are the login's own (its message with Retry and Cancel; Cancel ends the
+    // program like a cancelled login). Other errors end it with the "Unhandled Error" box, except a
+    // failed read of a settings value, which is skipped. Defined in StartApp.cpp (fc_ui).
     void StartApp();
 
     // Creates the current user and the message manager, as a successful login does.

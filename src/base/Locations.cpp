@@ -4,34 +4,55 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 namespace {
 
 QString overrideDirectory() { return qEnvironmentVariable("FC_HOME"); }
 
-bool isWritableDirectory(const QString& path) {
-    const QFileInfo info(path);
-    return info.isDir() && info.isWritable();
+// Creating a file is the only test that every platform answers truthfully: the permission bits (or
+// on Windows the read-only attribute) say nothing about access-control lists or read-only mounts.
+bool canCreateFileIn(const QString& directory) {
+    if (!QFileInfo(directory).isDir()) return false;
+    QTemporaryFile probe(QDir(directory).filePath(QStringLiteral(".fc-write-test-XXXXXX")));
+    return probe.open();  // removed again when probe goes
 }
 
 }  // namespace
 
 namespace Locations {
 
+QString chooseAccountFile(const AccountFileSituation& s) {
+    const QString besideExecutable = QDir(s.applicationDirectory).filePath(kAccountFileName);
+    if (s.accountFileBesideExecutable || s.applicationDirectoryWritable || s.machineDirectory.isEmpty())
+        return besideExecutable;
+    return QDir(s.machineDirectory).filePath(kAccountFileName);
+}
+
+AccountFileSituation accountFileSituation(const QString& applicationDirectory,
+                                          const QString& machineDirectory) {
+    AccountFileSituation s;
+    s.applicationDirectory = applicationDirectory;
+    s.machineDirectory = machineDirectory;
+    s.accountFileBesideExecutable = QFileInfo::exists(QDir(applicationDirectory).filePath(kAccountFileName));
+    if (!s.accountFileBesideExecutable)
+        s.applicationDirectoryWritable = canCreateFileIn(applicationDirectory);
+    return s;
+}
+
+QString accountFile() {
+    const QString home = overrideDirectory();
+    if (!home.isEmpty()) return QDir(home).filePath(kAccountFileName);
+    return chooseAccountFile(
+        accountFileSituation(QCoreApplication::applicationDirPath(), machineDataDirectory()));
+}
+
+QString dataDirectory() { return QFileInfo(accountFile()).absolutePath(); }
+
 QString applicationDirectory() {
     const QString home = overrideDirectory();
     if (!home.isEmpty()) return home;
     return QCoreApplication::applicationDirPath();
-}
-
-QString dataDirectory() {
-    const QString home = overrideDirectory();
-    if (!home.isEmpty()) return home;
-    const QString appDir = QCoreApplication::applicationDirPath();
-    if (isWritableDirectory(appDir)) return appDir;
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir().mkpath(data);
-    return data;
 }
 
 QString settingsFile() {

@@ -12,6 +12,9 @@
 //   Update  read and write; nobody else may open the file meanwhile. Fails if the file is missing.
 //   Append  as Update, but creates the file when it does not exist.
 //   Create  as Update, but only creates a new file; fails with FileAlreadyExists if one exists.
+//           On Unix a file created in a group-writable folder is made group-writable as well, so
+//           that every member of the folder's group (the machine-wide folder is root:dialout) can
+//           change passwords in it, not only the user whose login happened to create it.
 //
 // Sharing never waits: a conflicting opener fails at once with PermissionDenied. On Unix this is an
 // advisory flock() on the open file (shared for Lookup, exclusive otherwise); every copy of the
@@ -27,6 +30,9 @@ public:
     [[nodiscard]] static std::unique_ptr<AccountFile> open(const QString& path, Mode mode);
     // Removes the file; used to take back a file this program just created and could not fill.
     static void remove(const QString& path) noexcept;
+    // Creates the folder and any missing parents; nothing to do when it exists. Throws
+    // AccountFileError carrying the system's reason when it cannot.
+    static void makeFolder(const QString& path);
 
     ~AccountFile();
     AccountFile(const AccountFile&) = delete;

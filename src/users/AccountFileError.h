@@ -3,6 +3,7 @@
 #include <QString>
 #include <QtGlobal>
 #include <exception>
+#include <utility>
 
 // A failure of the account file's storage, numbered like the classic BASIC file errors so that the
 // account dialogs can report "Error #" + number exactly as the rest of the program does.
@@ -20,10 +21,14 @@ public:
         PathFileAccess = 75,
     };
 
-    explicit AccountFileError(Number number) : m_number(number) {}
+    explicit AccountFileError(Number number, QString systemText = {})
+        : m_number(number), m_systemText(std::move(systemText)) {}
 
     [[nodiscard]] Number number() const noexcept { return m_number; }
     [[nodiscard]] QString message() const { return textOf(m_number); }
+    // The operating system's own words for the failure ("Permission denied", "Read-only file
+    // system", "Access is denied."), or empty when the failure did not come from the system.
+    [[nodiscard]] const QString& systemText() const noexcept { return m_systemText; }
     [[nodiscard]] const char* what() const noexcept override { return "account file error"; }
 
     [[nodiscard]] static QString textOf(Number number) {
@@ -52,4 +57,5 @@ public:
 
 private:
     Number m_number;
+    QString m_systemText;
 };

@@ -4,7 +4,10 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
+#include <filesystem>
+#include <system_error>
 
 #include "users/AccountFile.h"
 
@@ -37,7 +40,11 @@ AccountFileError::Number numberOf(int error) {
     }
 }
 
-[[noreturn]] void fail(int error) { throw AccountFileError(numberOf(error)); }
+QString systemText(int error) {
+    return QString::fromLocal8Bit(std::generic_category().message(error).c_str());
+}
+
+[[noreturn]] void fail(int error) { throw AccountFileError(numberOf(error), systemText(error)); }
 
 int openFlags(AccountFile::Mode mode) {
     switch (mode) {
@@ -66,7 +73,17 @@ std::unique_ptr<AccountFile> AccountFile::open(const QString& path, Mode mode) {
 
     struct stat info {};
     if (::fstat(fd, &info) != 0) fail(errno);
-    if (!S_ISREG(info.st_mode)) throw AccountFileError(AccountFileError::PathFileAccess);
+    if (!S_ISREG(info.st_mode))
+        throw AccountFileError(AccountFileError::PathFileAccess, QStringLiteral("not a regular file"));
+
+    if (mode == Mode::Create) {
+        // The umask usually takes group write away; give it back where the folder grants it, so
+        // the group that shares the folder shares the file too. A failure only costs that sharing.
+        struct stat folder {};
+        const QByteArray parent = QFile::encodeName(QFileInfo(path).absolutePath());
+        if (::stat(parent.constData(), &folder) == 0 && (folder.st_mode & S_IWGRP))
+            (void)::fchmod(fd, (info.st_mode & 07777) | S_IRGRP | S_IWGRP);
+    }
 
     // Lookups share the file with other lookups; anything that writes holds it alone. Never wait:
     // a holder elsewhere is reported at once, as the locked file.
@@ -80,6 +97,12 @@ std::unique_ptr<AccountFile> AccountFile::open(const QString& path, Mode mode) {
 }
 
 void AccountFile::remove(const QString& path) noexcept { ::unlink(QFile::encodeName(path).constData()); }
+
+void AccountFile::makeFolder(const QString& path) {
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(QFile::encodeName(path).toStdString()), error);
+    if (error) fail(error.value());
+}
 
 AccountFile::~AccountFile() { ::close(static_cast<int>(m_handle)); }  // also drops the flock
 

@@ -1,6 +1,8 @@
 #include <windows.h>
 
 #include <QDir>
+#include <filesystem>
+#include <system_error>
 
 #include "users/AccountFile.h"
 
@@ -38,7 +40,12 @@ AccountFileError::Number numberOf(DWORD error) {
     }
 }
 
-[[noreturn]] void fail() { throw AccountFileError(numberOf(GetLastError())); }
+QString systemText(DWORD error) {
+    return QString::fromLocal8Bit(std::system_category().message(int(error)).c_str()).trimmed();
+}
+
+[[noreturn]] void fail(DWORD error) { throw AccountFileError(numberOf(error), systemText(error)); }
+[[noreturn]] void fail() { fail(GetLastError()); }
 
 HANDLE handleOf(qintptr h) { return reinterpret_cast<HANDLE>(h); }
 
@@ -76,13 +83,21 @@ std::unique_ptr<AccountFile> AccountFile::open(const QString& path, Mode mode) {
         CreateFileW(native.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) fail();
     std::unique_ptr<AccountFile> file(new AccountFile(reinterpret_cast<qintptr>(h)));
-    if (GetFileType(h) != FILE_TYPE_DISK) throw AccountFileError(AccountFileError::PathFileAccess);
+    if (GetFileType(h) != FILE_TYPE_DISK)
+        throw AccountFileError(AccountFileError::PathFileAccess, QStringLiteral("not a disk file"));
     return file;
 }
 
 void AccountFile::remove(const QString& path) noexcept {
     const std::wstring native = QDir::toNativeSeparators(path).toStdWString();
     DeleteFileW(native.c_str());
+}
+
+void AccountFile::makeFolder(const QString& path) {
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(QDir::toNativeSeparators(path).toStdWString()),
+                                        error);
+    if (error) fail(DWORD(error.value()));
 }
 
 AccountFile::~AccountFile() { CloseHandle(handleOf(m_handle)); }

@@ -1,5 +1,6 @@
 #include "users/UserAccountFile.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <optional>
 #include <vector>
@@ -105,7 +106,7 @@ bool UserAccountFile::lookup(const char* source, Match match, UserRecord* found)
                 throw ComponentError(kAccountFileLocked, gatewaySource(source),
                                      QStringLiteral("Another process has the UIF locked."));
             default:
-                throw ComponentError(quint32(e.number()), gatewaySource(source), e.message());
+                throw storageError(source, e);
         }
     }
 }
@@ -149,13 +150,37 @@ bool UserAccountFile::AddUser(qint32 nameHash, qint32 passwordHash, qint32 role)
     }
 }
 
-bool UserAccountFile::CreateUserInfoFile() {
+bool UserAccountFile::CreateUserInfoFile(QString* why) {
+    const auto refuse = [why](const QString& reason) {
+        if (why) *why = reason;
+        return false;
+    };
+    const auto systemText = [](const AccountFileError& e) {
+        return e.systemText().isEmpty() ? e.message() : e.systemText();
+    };
+    if (m_UserInfoFileName.isEmpty()) return refuse(QStringLiteral("No place for it is known."));
+    const QString shown = QDir::toNativeSeparators(m_UserInfoFileName);
+
+    // The machine-wide folder does not exist until somebody makes it; running as an administrator
+    // the program can, otherwise the reason tells the administrator what to do.
+    const QString folder = QFileInfo(m_UserInfoFileName).absolutePath();
+    try {
+        AccountFile::makeFolder(folder);
+    } catch (const AccountFileError& e) {
+        return refuse(QStringLiteral("The folder %1 can not be created: %2.")
+                          .arg(QDir::toNativeSeparators(folder), systemText(e)));
+    }
+
     std::unique_ptr<AccountFile> file;
     try {
         file = AccountFile::open(m_UserInfoFileName, AccountFile::Mode::Create);
     } catch (const AccountFileError& e) {
-        // Another copy of the program created it a moment ago; its defaults are as good as ours.
-        return e.number() == AccountFileError::FileAlreadyExists && UserInfoFileExists();
+        if (e.number() == AccountFileError::FileAlreadyExists) {
+            // Another copy of the program created it a moment ago; its defaults are as good as ours.
+            if (UserInfoFileExists()) return true;
+            return refuse(QStringLiteral("%1 exists but is not a file.").arg(shown));
+        }
+        return refuse(QStringLiteral("%1 can not be created: %2.").arg(shown, systemText(e)));
     }
     QByteArray bytes;
     for (const DefaultAccount& a : kDefaultAccounts)
@@ -165,17 +190,29 @@ bool UserAccountFile::CreateUserInfoFile() {
         file->writeAt(0, bytes.constData(), bytes.size());
         file->sync();
         return true;
-    } catch (const AccountFileError&) {
+    } catch (const AccountFileError& e) {
         // A file with only some of the defaults would lack the other roles for good (only a missing
         // guest account is ever added later), so take the file back; the next start tries again.
         file.reset();
         AccountFile::remove(m_UserInfoFileName);
-        return false;
+        return refuse(
+            QStringLiteral("The default accounts could not be written to %1: %2.").arg(shown, systemText(e)));
     }
 }
 
-template <typename Match, typename Change>
-bool UserAccountFile::rewrite(const char* source, Match match, Change change) {
+ComponentError UserAccountFile::storageError(const char* source, const AccountFileError& e) const {
+    // "Path/File access error" alone does not say that this user may not write (or read) the file,
+    // nor which file; an account file in a shared folder needs both for the administrator.
+    if (e.number() == AccountFileError::PathFileAccess && !e.systemText().isEmpty())
+        return ComponentError(
+            quint32(e.number()), gatewaySource(source),
+            QStringLiteral("%1 (%2: %3)")
+                .arg(e.message(), QDir::toNativeSeparators(m_UserInfoFileName), e.systemText()));
+    return ComponentError(quint32(e.number()), gatewaySource(source), e.message());
+}
+
+template <typename Match, typename Change, typename Refuse>
+bool UserAccountFile::rewrite(const char* source, Match match, Change change, Refuse refuse) {
     requireFile(source);
     try {
         const auto file = AccountFile::open(m_UserInfoFileName, AccountFile::Mode::Update);
@@ -186,6 +223,7 @@ bool UserAccountFile::rewrite(const char* source, Match match, Change change) {
             return true;
         });
         if (!hit) return false;
+        refuse(*file, *hit);  // throws when the change must not be made
         UserRecord updated = old;
         change(updated);
         const qint64 offset = (*hit - 1) * UserRecord::kSize;
@@ -203,7 +241,7 @@ bool UserAccountFile::rewrite(const char* source, Match match, Change change) {
         return true;
     } catch (const AccountFileError& e) {
         if (e.number() == AccountFileError::TooManyFiles) raiseNoFreeFile(source);
-        throw ComponentError(quint32(e.number()), gatewaySource(source), e.message());
+        throw storageError(source, e);
     }
 }
 
@@ -212,7 +250,18 @@ bool UserAccountFile::ChangeUserName(const QString& userName, const QString& new
     const qint32 newNameHash = Hash(newUserName);
     return rewrite(
         "ChangeUserName", [nameHash](const UserRecord& r) { return r.NameHash == nameHash; },
-        [newNameHash](UserRecord& r) { r.NameHash = newNameHash; });
+        [newNameHash](UserRecord& r) { r.NameHash = newNameHash; },
+        [nameHash, newNameHash](const AccountFile& file, qint64 renamed) {
+            // Keeping the name (or one that hashes alike) changes nothing and takes nobody's name.
+            if (newNameHash == nameHash) return;
+            const auto other = scan(file, [&](qint64 number, const UserRecord& r) {
+                return number != renamed && r.NameHash == newNameHash;
+            });
+            if (other)
+                throw ComponentError(
+                    kGatewayNameTaken, gatewaySource("ChangeUserName"),
+                    QStringLiteral("The new user name is already in use by another account."));
+        });
 }
 
 bool UserAccountFile::ChangePassword(const QString& userName, const QString& oldPassword,
@@ -227,5 +276,5 @@ bool UserAccountFile::ChangePassword(const QString& userName, const QString& old
         [nameHash, oldHash](const UserRecord& r) {
             return r.NameHash == nameHash && r.PasswordHash == oldHash;
         },
-        [newHash](UserRecord& r) { r.PasswordHash = newHash; });
+        [newHash](UserRecord& r) { r.PasswordHash = newHash; }, [](const AccountFile&, qint64) {});
 }

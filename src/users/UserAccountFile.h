@@ -7,10 +7,14 @@
 #include "base/ComponentError.h"
 #include "users/UserRecord.h"
 
+class AccountFileError;
+
 // Error numbers of the account gateway.
 inline constexpr quint32 kGatewayNullArgument = kComponentErrorBase + 100;  // 0x80040064
 inline constexpr quint32 kGatewayNoFreeFile = kComponentErrorBase + 101;    // 0x80040065
 inline constexpr quint32 kGatewayFileMissing = kComponentErrorBase + 102;   // 0x80040066
+// A rename to a name that another account already answers to (0x80040068).
+inline constexpr quint32 kGatewayNameTaken = kComponentErrorBase + 104;
 
 // The locked-file case keeps the number of the storage's permission-denied error.
 inline constexpr quint32 kAccountFileLocked = 70;
@@ -54,10 +58,15 @@ public:
     // Appends one record after the last whole record, creating the file if needed; false on failure,
     // which leaves every whole record as it was.
     [[nodiscard]] bool AddUser(qint32 nameHash, qint32 passwordHash, qint32 role);
-    // Creates the file with the default accounts; false (and no file left behind) on failure.
-    [[nodiscard]] bool CreateUserInfoFile();
+    // Creates the file with the default accounts, and its folder when that is missing; false (and no
+    // file left behind) on failure, with the reason in why (folder and system text) when given.
+    [[nodiscard]] bool CreateUserInfoFile(QString* why = nullptr);
 
-    // Renames the first account named userName; false when no account has that name.
+    // Renames the first account named userName; false when no account has that name. A new name
+    // that another record already answers to (the same Hash: the same name, or one that hashes
+    // alike) is refused with kGatewayNameTaken and the file is left as it was: every login with
+    // that name would otherwise reach whichever record comes first, and renaming GUEST to "ADMIN"
+    // would lock the administrator out. The check and the rewrite happen under one lock.
     [[nodiscard]] bool ChangeUserName(const QString& userName, const QString& newUserName);
     // Sets the password of the first account with this name and old password; false when none.
     [[nodiscard]] bool ChangePassword(const QString& userName, const QString& oldPassword,
@@ -66,8 +75,9 @@ public:
 private:
     template <typename Match>
     bool lookup(const char* source, Match match, UserRecord* found) const;
-    template <typename Match, typename Change>
-    bool rewrite(const char* source, Match match, Change change);
+    template <typename Match, typename Change, typename Refuse>
+    bool rewrite(const char* source, Match match, Change change, Refuse refuse);
+    [[nodiscard]] ComponentError storageError(const char* source, const AccountFileError& e) const;
     void requireFile(const char* source) const;
 
     QString m_UserInfoFileName;

@@ -20,8 +20,10 @@ public:
     void setUserInfoFileName(const QString& path) { m_File.setUserInfoFileName(path); }
 
     // Shows the login dialog (preset with presetName) until a user logs in (true: name exactly as
-    // typed, role of the account) or cancels (false). Also false, after a message, when the account
-    // file can be neither found nor created. Other errors (a locked file) are thrown to the caller.
+    // typed, role of the account) or cancels (false). Also false, after a message that says why,
+    // when the account file can be neither found nor created. When the account file fails (locked
+    // by another copy, unreadable, a device error) its message is shown with Retry and Cancel:
+    // Retry repeats the failed step with what was typed, Cancel returns false.
     [[nodiscard]] bool RunLogin(QString& sUserName, qint32& UserRole, const QString& sDefaultUserName);
 
     [[nodiscard]] bool ChangeUserName(const QString& sUserName, const QString& sNewUserName) {
@@ -37,6 +39,8 @@ public:
 
 private:
     [[nodiscard]] bool ensureAccountFile();
+    // One login dialog; true when OK was pressed (the typed texts are in m_UserName, m_Password).
+    [[nodiscard]] bool showLoginDialog(const QString& sDefaultUserName);
 
     UserAccountFile m_File;
     bool m_LoginAttempted = false;

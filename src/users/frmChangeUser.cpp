@@ -83,6 +83,12 @@ void frmChangeUser::cmdOK_Click() {
                                ui::Icon::Information, ui::Buttons::Ok);
         accept();
     } catch (const ComponentError& e) {
+        // Not a failure of the file but of the choice: say so plainly and let the user pick again.
+        if (e.number() == kGatewayNameTaken) {
+            ui::services().message(this, e.description(), kTitle, ui::Icon::Exclamation, ui::Buttons::Ok);
+            Reset();
+            return;
+        }
         ui::services().message(this, accountDialogErrorText(e, QStringLiteral("Unable to change usernames.")),
                                kTitle, ui::Icon::Critical, ui::Buttons::Ok);
     }

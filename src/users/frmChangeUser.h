@@ -10,7 +10,9 @@ class QPushButton;
 class clsUser;
 
 // Renames the logged-in user's account. The new name is typed twice and may not be empty (an
-// account without a name could never log in again). After the rename the current user carries the
+// account without a name could never log in again) nor one that another account already has (its
+// logins would reach one of the two accounts only); both are refused with a message and the dialog
+// stays open with empty boxes. After the rename the current user carries the
 // new name and storeLastUser remembers it, so the next login presets it.
 class frmChangeUser : public QDialog {
     Q_OBJECT

@@ -31,6 +31,7 @@
 #include "files/clsWndManager.h"
 #include "groups/CDataGroup.h"
 #include "groups/CDisplayWindow.h"
+#include "users/AccountFile.h"
 #include "users/clsUser.h"
 
 namespace {
@@ -241,6 +242,32 @@ private slots:
         QVERIFY(!app.MainWindow());
         QVERIFY(!mdiMain::instance());
         QCOMPARE(m_ui->messages().constFirst().title, QStringLiteral("DEBUG"));
+    }
+
+    // The account file held by another copy of the program at start-up: its own message with Retry
+    // and Cancel, never the debug box. Retry while it is still held asks again; Cancel ends the
+    // program with status 0 and no window, like a cancelled login.
+    void startAccountFileLocked() {
+        const QString path = clsApplication::UserInfoFullFileName();
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        const auto holder = AccountFile::open(path, AccountFile::Mode::Update);
+        const QString locked = QStringLiteral("Another process has the UIF locked.");
+        m_ui->queueMessage(ui::Answer::Retry, locked);
+        m_ui->queueMessage(ui::Answer::Cancel, locked);
+        char arg0[] = "field-console";
+        char* argv[] = {arg0, nullptr};
+        int argc = 1;
+        QCOMPARE(FieldConsole::run(argc, argv), 0);
+        QVERIFY(!mdiMain::instance());
+        QCOMPARE(m_ui->messages().size(), 2);
+        for (const auto& m : m_ui->messages()) {
+            QCOMPARE(m.text, locked);
+            QCOMPARE(m.title, QStringLiteral("Field Console"));
+            QCOMPARE(m.buttons, ui::Buttons::RetryCancel);
+        }
+        QVERIFY(m_ui->callsOf(ScriptedUiServices::Kind::ExecDialog).isEmpty());
     }
 
     // An unreadable "LastUser" is skipped: the login still comes, without a preset name.

@@ -1,17 +1,21 @@
-// The user account file: hash, record format, default accounts, lookups, changes, sharing with
-// another process, and what a failed write leaves behind.
+// The user account file: where it lives, hash, record format, default accounts, lookups, changes,
+// sharing with another process, and what a failed write leaves behind.
 
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <functional>
 
 #include "AccountBytes.h"
+#include "base/Locations.h"
 #include "users/AccountFile.h"
 #include "users/UserAccountFile.h"
 
 #ifdef Q_OS_UNIX
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 #endif
@@ -81,6 +85,75 @@ private slots:
         m_file.setUserInfoFileName(m_path);
     }
 
+    // Where the account file lives. Never a per-user copy: with no file beside the executable and
+    // that folder read-only, every user gets the one machine-wide file.
+    void accountFileLocation_data() {
+        QTest::addColumn<bool>("fileBesideExecutable");
+        QTest::addColumn<bool>("folderWritable");
+        QTest::addColumn<QString>("machineDir");
+        QTest::addColumn<QString>("expected");
+        const QString app = QStringLiteral("/opt/fc/bin/UserAcc.dat");
+        const QString shared = QStringLiteral("/var/lib/field-console/UserAcc.dat");
+        const QString machine = QStringLiteral("/var/lib/field-console");
+        // Reading needs no write access: an installed file in a read-only folder is still the one.
+        QTest::newRow("file in a read-only folder") << true << false << machine << app;
+        QTest::newRow("file in a writable folder") << true << true << machine << app;
+        QTest::newRow("no file, folder writable: created there") << false << true << machine << app;
+        QTest::newRow("no file, folder read-only: machine-wide") << false << false << machine << shared;
+        // Creating it there fails and the login says why; a private fresh file is no way out.
+        QTest::newRow("no file, read-only, no machine-wide folder") << false << false << QString() << app;
+    }
+    void accountFileLocation() {
+        QFETCH(bool, fileBesideExecutable);
+        QFETCH(bool, folderWritable);
+        QFETCH(QString, machineDir);
+        Locations::AccountFileSituation s;
+        s.applicationDirectory = QStringLiteral("/opt/fc/bin");
+        s.accountFileBesideExecutable = fileBesideExecutable;
+        s.applicationDirectoryWritable = folderWritable;
+        s.machineDirectory = machineDir;
+        QTEST(Locations::chooseAccountFile(s), "expected");
+    }
+
+    // What the file system says about a folder, and the choice that follows from it.
+    void accountFileSituation_data() {
+        QTest::addColumn<QString>("folderState");
+        QTest::addColumn<bool>("fileBesideExecutable");
+        QTest::addColumn<bool>("folderWritable");
+        QTest::addColumn<bool>("machineWide");
+        QTest::newRow("holds UserAcc.dat") << "file" << true << false << false;
+        QTest::newRow("empty and writable") << "empty" << false << true << false;
+        QTest::newRow("missing") << "missing" << false << false << true;
+        QTest::newRow("read-only") << "read-only" << false << false << true;
+    }
+    void accountFileSituation() {
+        QFETCH(QString, folderState);
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        const QString app = root.filePath(QStringLiteral("bin"));
+        const QString machine = root.filePath(QStringLiteral("shared"));
+        if (folderState != QLatin1String("missing")) QVERIFY(QDir().mkpath(app));
+        if (folderState == QLatin1String("file"))
+            write(QDir(app).filePath(QStringLiteral("UserAcc.dat")), {});
+        if (folderState == QLatin1String("read-only")) {
+#ifdef Q_OS_UNIX
+            if (::geteuid() == 0) QSKIP("the superuser may write into any folder");
+            QVERIFY(QFile::setPermissions(app, QFile::ReadOwner | QFile::ExeOwner));
+#else
+            QSKIP("read-only folders are made with access-control lists here");
+#endif
+        }
+        const Locations::AccountFileSituation s = Locations::accountFileSituation(app, machine);
+        QFile::setPermissions(app, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QTEST(s.accountFileBesideExecutable, "fileBesideExecutable");
+        QTEST(s.applicationDirectoryWritable, "folderWritable");
+        QFETCH(bool, machineWide);
+        QCOMPARE(Locations::chooseAccountFile(s),
+                 QDir(machineWide ? machine : app).filePath(QStringLiteral("UserAcc.dat")));
+        QCOMPARE(QDir(app).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(),
+                 folderState == QLatin1String("file") ? 1 : 0);  // the probe leaves nothing behind
+    }
+
     void hash_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<qint32>("expected");
@@ -112,6 +185,91 @@ private slots:
         QCOMPARE(read(m_path), defaultFile());
         QCOMPARE(read(m_path).size(), 48);
     }
+
+    // The machine-wide folder does not exist before the first start that may create it.
+    void createMakesTheFolder() {
+        const QString path = m_dir.filePath(QStringLiteral("var/lib/field-console/UserAcc.dat"));
+        m_file.setUserInfoFileName(path);
+        QString why = QStringLiteral("untouched");
+        QVERIFY(m_file.CreateUserInfoFile(&why));
+        QCOMPARE(read(path), defaultFile());
+        QCOMPARE(why, QStringLiteral("untouched"));
+    }
+
+    // When there is no file and none can be made, the reason names the place and the cause.
+    void createFailureSaysWhy_data() {
+        QTest::addColumn<QString>("plainFile");  // made as an empty file first, if given
+        QTest::addColumn<QString>("folder");     // made as a folder first, if given
+        QTest::addColumn<QString>("relativePath");
+        QTest::addColumn<QString>("why");  // %1 = the temporary folder
+        QTest::newRow("a file where the folder belongs")
+            << "plain"
+            << ""
+            << "plain/field-console/UserAcc.dat"
+            << "The folder %1/plain/field-console can not be created: Not a directory.";
+        QTest::newRow("a folder where the file belongs") << ""
+                                                         << "UserAcc.dat"
+                                                         << "UserAcc.dat"
+                                                         << "%1/UserAcc.dat exists but is not a file.";
+    }
+    void createFailureSaysWhy() {
+        QFETCH(QString, plainFile);
+        QFETCH(QString, folder);
+        QFETCH(QString, relativePath);
+        QFETCH(QString, why);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        if (!plainFile.isEmpty()) write(dir.filePath(plainFile), "x");
+        if (!folder.isEmpty()) QVERIFY(QDir().mkpath(dir.filePath(folder)));
+        m_file.setUserInfoFileName(dir.filePath(relativePath));
+        QString reason;
+        QVERIFY(!m_file.CreateUserInfoFile(&reason));
+        QCOMPARE(reason, why.arg(QDir::toNativeSeparators(dir.path())));
+    }
+
+#ifdef Q_OS_UNIX
+    // In a folder its group may write to (the machine-wide folder, root:dialout), the new file is
+    // group-writable too, whatever the creator's umask: another member can change a password.
+    void createdFileFollowsTheFolderGroup_data() {
+        QTest::addColumn<int>("folderMode");
+        QTest::addColumn<int>("fileGroupBits");
+        QTest::newRow("group may write the folder") << 0775 << int(S_IRGRP | S_IWGRP);
+        QTest::newRow("only the owner may write") << 0755 << int(S_IRGRP);
+    }
+    void createdFileFollowsTheFolderGroup() {
+        QFETCH(int, folderMode);
+        const QString folder = m_dir.filePath(QStringLiteral("shared"));
+        QVERIFY(QDir().mkpath(folder));
+        QCOMPARE(::chmod(QFile::encodeName(folder).constData(), mode_t(folderMode)), 0);
+        const QString path = QDir(folder).filePath(QStringLiteral("UserAcc.dat"));
+        QFile::remove(path);
+        m_file.setUserInfoFileName(path);
+        const mode_t savedMask = ::umask(022);
+        const bool created = m_file.CreateUserInfoFile();
+        ::umask(savedMask);
+        QVERIFY(created);
+        struct stat info {};
+        QCOMPARE(::stat(QFile::encodeName(path).constData(), &info), 0);
+        QTEST(int(info.st_mode & (S_IRGRP | S_IWGRP)), "fileGroupBits");
+        QCOMPARE(int(info.st_mode & S_IWOTH), 0);
+    }
+
+    // A file this user may read but not write: logins work, a change says why it failed.
+    void readOnlyFile() {
+        if (::geteuid() == 0) QSKIP("the superuser may write any file");
+        write(m_path, defaultFile());
+        QVERIFY(QFile::setPermissions(m_path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        qint32 password = 0, role = 0;
+        QVERIFY(m_file.UserLookup(h("ADMIN"), password, role));
+        QCOMPARE(role, 3);
+        QCOMPARE(outcome(operation(m_file, QStringLiteral("ChangePassword"))),
+                 QStringLiteral("error 75 clsGateway::ChangePassword(): Path/File access error (%1: "
+                                "Permission denied)")
+                     .arg(m_path));
+        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(read(m_path), defaultFile());
+    }
+#endif
 
     void lookups_data() {
         QTest::addColumn<QByteArray>("file");
@@ -205,28 +363,60 @@ private slots:
         QTEST(read(m_path), "after");
     }
 
+    // result: "true", "false" or "taken" (refused: another record answers to the new name).
     void changeUserName_data() {
+        QTest::addColumn<QByteArray>("before");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("newName");
-        QTest::addColumn<bool>("changed");
-        QTest::addColumn<qint32>("roleOfNewName");  // role a login with newName reaches
-        QTest::newRow("to a free name") << "ATS"
-                                        << "Tech" << true << 1;
-        // The renamed ATS record comes before the original SU: SU logins now reach role 1.
-        QTest::newRow("to a name another account has") << "ATS"
-                                                       << "SU" << true << 1;
-        QTest::newRow("unknown name") << "Nobody"
-                                      << "Tech" << false << 0;
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<qint32>("roleOfNewName");  // role a login with newName reaches afterwards
+        const QByteArray d = defaultFile();
+        QTest::newRow("to a free name")
+            << d << "ATS"
+            << "Tech"
+            << "true" << d.left(12) + records({{h("Tech"), h("R517"), 1}}) + d.mid(24) << 1;
+        QTest::newRow("to a name in another case")
+            << d << "GUEST"
+            << "admin"
+            << "true" << records({{h("admin"), 0, 4}}) + d.mid(12) << 4;
+        // GUEST comes first: every ADMIN login would reach the guest record.
+        QTest::newRow("guest to ADMIN") << d << "GUEST"
+                                        << "ADMIN"
+                                        << "taken" << d << 3;
+        QTest::newRow("to a name another account has") << d << "ATS"
+                                                       << "SU"
+                                                       << "taken" << d << 2;
+        // "dAs" hashes like "ADMIN" (31324): the file could not tell the two apart.
+        QTest::newRow("to a name that hashes like another") << d << "ATS"
+                                                            << "dAs"
+                                                            << "taken" << d << 3;
+        QTest::newRow("to its own name") << d << "SU"
+                                         << "SU"
+                                         << "true" << d << 2;
+        // A later record with the same name is already out of reach; keeping the name stays allowed.
+        QTest::newRow("own name with a shadowed duplicate")
+            << records({{h("SU"), 1, 2}, {h("SU"), 2, 3}}) << "SU"
+            << "SU"
+            << "true" << records({{h("SU"), 1, 2}, {h("SU"), 2, 3}}) << 2;
+        QTest::newRow("unknown name") << d << "Nobody"
+                                      << "Tech"
+                                      << "false" << d << 0;
     }
     void changeUserName() {
+        QFETCH(QByteArray, before);
         QFETCH(QString, name);
         QFETCH(QString, newName);
-        QFETCH(bool, changed);
-        write(m_path, defaultFile());
-        QCOMPARE(m_file.ChangeUserName(name, newName), changed);
-        QByteArray expected = defaultFile();
-        if (changed) expected.replace(12, 12, records({{h(newName.toUtf8()), h("R517"), 1}}));
-        QCOMPARE(read(m_path), expected);
+        write(m_path, before);
+        const QString got = outcome([&] { return m_file.ChangeUserName(name, newName); });
+        const QString taken =
+            QStringLiteral(
+                "error %1 clsGateway::ChangeUserName(): The new user name is already in use by "
+                "another account.")
+                .arg(0x80040068u);
+        QFETCH(QString, result);
+        QCOMPARE(got, result == QLatin1String("taken") ? taken : result);
+        QTEST(read(m_path), "after");
         qint32 password = 0, role = 0;
         (void)m_file.UserLookup(UserAccountFile::Hash(newName), password, role);
         QTEST(role, "roleOfNewName");

@@ -1,14 +1,18 @@
 // The login loop and the two account dialogs, driven headless through the scripted UI services.
 
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
+#include <memory>
 
 #include "AccountBytes.h"
 #include "ScriptedUiServices.h"
+#include "users/AccountFile.h"
 #include "users/clsGateway.h"
 #include "users/clsUser.h"
 #include "users/frmChangePass.h"
@@ -17,6 +21,7 @@
 
 #ifdef Q_OS_UNIX
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <csignal>
 #endif
@@ -44,6 +49,35 @@ QStringList shownMessages(const ScriptedUiServices& ui) {
 QString msg(const QString& text, const QString& title, ui::Icon icon) {
     return QStringLiteral("%1|%2|%3").arg(text, title).arg(int(icon));
 }
+
+// Forwards to the scripted services and first runs a step whenever a message box comes up, as if
+// something happened elsewhere (another copy of the program let go of the file) before the user
+// answers it.
+class MessageHook final : public ui::IUiServices {
+public:
+    MessageHook(ScriptedUiServices& inner, std::function<void()> onMessage)
+        : m_inner(inner), m_onMessage(std::move(onMessage)) {
+        ui::setServices(this);
+    }
+    ~MessageHook() override { ui::setServices(&m_inner); }
+    MessageHook(const MessageHook&) = delete;
+    MessageHook& operator=(const MessageHook&) = delete;
+
+    ui::Answer message(QWidget* parent, const QString& text, const QString& title, ui::Icon icon,
+                       ui::Buttons buttons) override {
+        m_onMessage();
+        return m_inner.message(parent, text, title, icon, buttons);
+    }
+    std::optional<QString> fileDialog(QWidget* parent, const ui::FileDialogRequest& request) override {
+        return m_inner.fileDialog(parent, request);
+    }
+    int execDialog(QDialog& dialog) override { return m_inner.execDialog(dialog); }
+    void beep() override { m_inner.beep(); }
+
+private:
+    ScriptedUiServices& m_inner;
+    std::function<void()> m_onMessage;
+};
 
 void showActive(QDialog& dialog) {
     dialog.show();
@@ -149,20 +183,132 @@ private slots:
         QTEST(read(m_path), "after");
     }
 
+    // No file and none can be made: the message says where and why, and no login is offered.
     void accountFileCannotBeCreated() {
+        write(m_dir.filePath(QStringLiteral("plain")), "x");  // a file where the folder belongs
         ScriptedUiServices ui;
         ui.queueMessage(ui::Answer::Ok);
         clsGateway gateway;
-        gateway.setUserInfoFileName(m_dir.filePath(QStringLiteral("no such folder/UserAcc.dat")));
+        gateway.setUserInfoFileName(m_dir.filePath(QStringLiteral("plain/UserAcc.dat")));
         QString name;
         qint32 role = 0;
         QVERIFY(!gateway.RunLogin(name, role, QString()));
-        QCOMPARE(shownMessages(ui), QStringList{msg(QStringLiteral("Can not find/create the User Info File"),
-                                                    ui::kProductName, ui::Icon::Critical)});
+        QCOMPARE(shownMessages(ui),
+                 QStringList{msg(QStringLiteral("Can not find/create the User Info File\r\nThe folder %1 can "
+                                                "not be created: Not a directory.")
+                                     .arg(QDir::toNativeSeparators(m_dir.filePath(QStringLiteral("plain")))),
+                                 ui::kProductName, ui::Icon::Critical)});
         QVERIFY(ui.callsOf(Kind::ExecDialog).isEmpty());
     }
 
+    // The account file is held by another copy of the program, when the login starts or while the
+    // typed name is checked. Each answer is "cancel", "retry" (still held) or "release" (the
+    // holder lets go while the box is up, then Retry). Retry repeats the step that failed; the
+    // name and password typed are checked again without a new dialog.
+    void accountFileHeldAtLogin_data() {
+        QTest::addColumn<QString>("heldFrom");  // "start" or "check"
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<bool>("loggedIn");
+        QTest::addColumn<int>("dialogs");
+        QTest::newRow("at start, cancel") << "start" << QStringList{"cancel"} << false << 0;
+        QTest::newRow("at start, retry twice") << "start" << QStringList{"retry", "release"} << true << 1;
+        QTest::newRow("at the check, retry") << "check" << QStringList{"release"} << true << 1;
+        QTest::newRow("at the check, retry then cancel")
+            << "check" << QStringList{"retry", "cancel"} << false << 1;
+    }
+    void accountFileHeldAtLogin() {
+        QFETCH(QString, heldFrom);
+        QFETCH(QStringList, answers);
+        write(m_path, defaultFile());
+        std::unique_ptr<AccountFile> holder;
+        if (heldFrom == QLatin1String("start")) holder = AccountFile::open(m_path, AccountFile::Mode::Update);
+
+        ScriptedUiServices scripted;
+        const QString locked = QStringLiteral("Another process has the UIF locked.");
+        for (const QString& a : answers)
+            scripted.queueMessage(a == QLatin1String("cancel") ? ui::Answer::Cancel : ui::Answer::Retry,
+                                  locked);
+        QFETCH(int, dialogs);
+        for (int i = 0; i < dialogs; ++i) {
+            scripted.queueDialog(QStringLiteral("frmLogin"), [&](QDialog& d) {
+                ScriptedUiServices::setText(d, "txtUserName", QStringLiteral("ADMIN"));
+                ScriptedUiServices::setText(d, "txtPassword", QStringLiteral("Bxzq"));
+                if (heldFrom == QLatin1String("check"))
+                    holder = AccountFile::open(m_path, AccountFile::Mode::Update);
+                return ScriptedUiServices::click(d, "cmdOK");
+            });
+        }
+        int shown = 0;
+        MessageHook hook(scripted, [&] {
+            if (shown < answers.size() && answers.at(shown) == QLatin1String("release")) holder.reset();
+            ++shown;
+        });
+
+        clsGateway gateway;
+        gateway.setUserInfoFileName(m_path);
+        QString name;
+        qint32 role = 0;
+        QTEST(gateway.RunLogin(name, role, QString()), "loggedIn");
+        QFETCH(bool, loggedIn);
+        QCOMPARE(role, loggedIn ? 3 : 0);
+        QVERIFY(scripted.allConsumed());
+        QCOMPARE(scripted.unexpectedCalls(), 0);
+        for (const auto& m : scripted.messages()) {
+            QCOMPARE(m.text, locked);
+            QCOMPARE(m.title, ui::kProductName);
+            QCOMPARE(m.buttons, ui::Buttons::RetryCancel);
+        }
+        QCOMPARE(scripted.callsOf(Kind::ExecDialog).size(), dialogs);
+        holder.reset();
+        QCOMPARE(read(m_path), defaultFile());
+    }
+
 #ifdef Q_OS_UNIX
+    // A file this user may not read: its own message with Retry and Cancel. A file this user may only
+    // read: logins work, and a password change says that it failed and why.
+    void fileWithoutAccess() {
+        if (::geteuid() == 0) QSKIP("the superuser may read and write any file");
+        write(m_path, defaultFile());
+        const QString denied = QStringLiteral("Path/File access error (%1: Permission denied)").arg(m_path);
+        ScriptedUiServices ui;
+        clsGateway gateway;
+        gateway.setUserInfoFileName(m_path);
+        QString name;
+        qint32 role = 0;
+
+        QVERIFY(QFile::setPermissions(m_path, QFileDevice::Permissions{}));
+        ui.queueMessage(ui::Answer::Retry, denied);
+        ui.queueMessage(ui::Answer::Cancel, denied);
+        QVERIFY(!gateway.RunLogin(name, role, QString()));
+        QCOMPARE(ui.messages().size(), 2);
+        QCOMPARE(ui.messages().constLast().buttons, ui::Buttons::RetryCancel);
+        QVERIFY(ui.callsOf(Kind::ExecDialog).isEmpty());
+
+        ui.clear();
+        QVERIFY(QFile::setPermissions(m_path, QFile::ReadOwner));
+        ui.queueDialog(QStringLiteral("frmLogin"), [](QDialog& d) {
+            ScriptedUiServices::setText(d, "txtUserName", QStringLiteral("ATS"));
+            ScriptedUiServices::setText(d, "txtPassword", QStringLiteral("R517"));
+            return ScriptedUiServices::click(d, "cmdOK");
+        });
+        QVERIFY(gateway.RunLogin(name, role, QString()));
+        QCOMPARE(role, 1);
+
+        ui.queueMessage(ui::Answer::Ok);
+        frmChangePass dialog(m_path, QStringLiteral("ATS"));
+        showActive(dialog);
+        box(dialog, "txtOldPassword")->setText(QStringLiteral("R517"));
+        box(dialog, "txtNewPassword")->setText(QStringLiteral("n"));
+        box(dialog, "txtConfirmPassword")->setText(QStringLiteral("n"));
+        ScriptedUiServices::click(dialog, "cmdOK");
+        QCOMPARE(ui.messages().constLast().text,
+                 QStringLiteral("Error #75\r\n%1\r\nUnable to change password.").arg(denied));
+        QVERIFY(dialog.isVisible());
+        QVERIFY(ui.allConsumed());
+        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(read(m_path), defaultFile());
+    }
+
     // A guest account that cannot be added is reported, and the login goes on.
     void guestCannotBeAdded() {
         const QByteArray withoutGuest = defaultFile().mid(12);
@@ -346,11 +492,16 @@ private slots:
                                  << "Tech"
                                  << "Tech" << done << true << "Tech" << QStringList{"Tech"}
                                  << d.left(12) + records({{h("Tech"), h("R517"), 1}}) + d.mid(24);
-        QTest::newRow("to a name another account has")
+        const QString taken = msg(QStringLiteral("The new user name is already in use by another account."),
+                                  title, ui::Icon::Exclamation);
+        // GUEST comes first in the file: every ADMIN login would reach the guest record.
+        QTest::newRow("guest to ADMIN refused") << "GUEST"
+                                                << "ADMIN"
+                                                << "ADMIN" << taken << false << "GUEST" << QStringList{} << d;
+        QTest::newRow("to a name another account has refused")
             << "ATS"
             << "SU"
-            << "SU" << done << true << "SU" << QStringList{"SU"}
-            << d.left(12) + records({{h("SU"), h("R517"), 1}}) + d.mid(24);
+            << "SU" << taken << false << "ATS" << QStringList{} << d;
         QTest::newRow("confirmation differs in case")
             << "ATS"
             << "Tech"
