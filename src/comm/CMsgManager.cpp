@@ -82,7 +82,11 @@ void CMsgManager::SendMsg() {
     // Whatever is still in the port belongs to an earlier exchange.
     m_host->COM_EmptyReceiveBuffer();
     m_receiveCount = 0;
+    m_sent.reset();
     m_transmitFrame = BuildQuery();
+    // The codec now holds the request's fields; a reply is checked against these, not against the
+    // codec, because parsing the reply overwrites them.
+    m_sent = SentRequest{m_codec.Funct(), m_codec.StartAddr(), m_codec.NumPoints(), m_codec.SendData()};
     // The interval set now is the time the controller gets to answer this frame.
     m_host->SetScanInterval(m_codec.Funct() == 3);
     m_host->COM_Send(m_transmitFrame);
@@ -118,14 +122,24 @@ void CMsgManager::StoreMsgData() {
         // deliver its values as the answer to this request.
         m_codec.SetMessage(QByteArray(reinterpret_cast<const char*>(m_receiveBuffer.data()),
                                       qBound(0, m_receiveCount, kReceiveBufferSize)));
+        if (m_sent) {
+            // A rejected reply parsed earlier for the same request (nothing was sent since) may have
+            // overwritten the fields a reply is completed from; put the request's back.
+            m_codec.setStartAddr(m_sent->startingReg);
+            m_codec.setNumPoints(m_sent->numReg);
+            m_codec.setSendData(m_sent->values);
+        }
         m_codec.ParseResponse();
+        // Checked before anything is copied, so a reply to another request leaves the reply packet
+        // as it was.
+        if (!answersSentRequest()) return;
 
         m_reply.setDeviceAddr(static_cast<qint16>(m_codec.SlaveAddr()));
         m_reply.setMsgType(m_codec.Funct());
         m_reply.setStartingReg(static_cast<qint16>(m_codec.StartAddr()));
 
-        // For a read this is the request's count, not the reply's: extra registers are ignored, too
-        // few fail here. For a multiple write it is the echoed count of the values written.
+        // For a read this is the request's count, not the reply's: extra registers are ignored (too
+        // few were refused above). For a multiple write it is the echoed count of the values written.
         const qint32 n = m_codec.NumPoints();
         const QVector<qint16> values = m_codec.SendData();
         for (qint32 i = 0; i < n; ++i) {
@@ -136,5 +150,24 @@ void CMsgManager::StoreMsgData() {
         emit MessageReady(m_currentWinID);
     } catch (...) {
         // A damaged, partial or foreign reply is dropped without notice; the next poll follows.
+    }
+}
+
+bool CMsgManager::answersSentRequest() const {
+    if (!m_sent) return false;  // nothing went out that this could answer
+    // Exception replies never get this far: the codec rejects every function code but 3, 6 and 16.
+    if (m_codec.Funct() != m_sent->funct) return false;
+    switch (m_sent->funct) {
+        case 3:
+            // A read reply carries no address; its length is all that tells it from the reply to
+            // another block. Fewer registers than asked cannot be this request's. More are accepted:
+            // a controller may answer with more, and the first ones are the ones asked for.
+            return m_codec.SendData().size() >= m_sent->numReg;
+        case 6:
+        case 16:
+            // The echo names the register written: an echo of another write is not this one's.
+            return m_codec.StartAddr() == m_sent->startingReg;
+        default:
+            return false;
     }
 }

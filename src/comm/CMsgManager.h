@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <array>
+#include <optional>
 
 #include "comm/CModbusMaster.h"
 #include "comm/CMsgPacketNode.h"
@@ -15,8 +16,15 @@ class IScanHost;
 // collected bytes, then SendMsg (whose errors the tick ignores).
 //
 // Tick k sends the front request (a persistent one goes straight back to the end of the queue) and
-// tick k+1 takes whatever arrived in between as its reply. There is no timeout, retry or matching
-// beyond that timing: a lost or damaged reply is dropped silently and the next request follows.
+// tick k+1 takes whatever arrived in between as its reply. There is no timeout or retry: a lost or
+// damaged reply is dropped silently and the next request follows.
+//
+// A reply is taken only when it can be the answer to the request sent last: same function code; for
+// a write (6 or 16) the echoed start register of the request; for a read at least the registers
+// asked for (a longer read reply is accepted, its first values are taken). A late reply that lands
+// in the next request's interval is therefore dropped (as lost, without MessageReady) wherever its
+// function code or its length tells it apart; when nothing was sent (the query could not be built)
+// no reply is taken at all. Replies of equal shape cannot be told apart and are taken by timing.
 //
 // The same codec builds each query and parses its reply; a read reply carries no address, so the
 // reply's StartingReg comes from the query still set in the codec.
@@ -70,7 +78,18 @@ signals:
 private:
     QByteArray BuildQuery();
 
+    // What the request sent last asked for; a reply must fit it (see the class comment). Cleared
+    // while a query is built, so a query that fails leaves no request to be answered.
+    struct SentRequest {
+        qint32 funct = 0;
+        qint32 startingReg = 0;
+        qint32 numReg = 0;
+        QVector<qint16> values;  // written by 6 and 16
+    };
+    [[nodiscard]] bool answersSentRequest() const;
+
     qint32 m_currentWinID = 0;
+    std::optional<SentRequest> m_sent;
     QByteArray m_transmitFrame;
     std::array<quint8, kReceiveBufferSize> m_receiveBuffer{};
     qint32 m_receiveCount = 0;

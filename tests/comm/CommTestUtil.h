@@ -28,3 +28,4 @@ inline QByteArray hex(const char* text) { return QByteArray::fromHex(QByteArray(
 int runModbusMasterTests(int argc, char** argv);
 int runQueueTests(int argc, char** argv);
 int runMsgManagerTests(int argc, char** argv);
+int runScanLoopTests(int argc, char** argv);

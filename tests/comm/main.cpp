@@ -2,12 +2,13 @@
 
 #include "CommTestUtil.h"
 
-// One executable for the comm subsystem: the codec, the packets and queue, the message manager.
+// One executable for the comm subsystem: the codec, the packets and queue, the message manager, the scan tick.
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     int failures = 0;
     failures += runModbusMasterTests(argc, argv);
     failures += runQueueTests(argc, argv);
     failures += runMsgManagerTests(argc, argv);
+    failures += runScanLoopTests(argc, argv);
     return failures == 0 ? 0 : 1;
 }

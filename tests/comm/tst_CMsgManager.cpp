@@ -61,6 +61,10 @@ private slots:
     void receiveBufferLimit_data();
     void receiveBufferLimit();
     void extraRegistersIgnored();
+    void replyMustAnswerRequest_data();
+    void replyMustAnswerRequest();
+    void lateReplyAfterRejectedOne();
+    void nothingTakenAfterFailedBuild();
     void consecutiveRepliesOverwrite();
     void removeMsgs_data();
     void removeMsgs();
@@ -245,6 +249,107 @@ void TestMsgManager::extraRegistersIgnored() {
     runTick(*manager);
     QCOMPARE(ready->count(), 1);
     QCOMPARE(dataOf(manager->GetWaitingData()), (Values{1, 2}));
+}
+
+void TestMsgManager::replyMustAnswerRequest_data() {
+    // The request sent, then what arrives in its interval: an intact frame that answers it or one
+    // that answers some other request (a late reply of the request before).
+    QTest::addColumn<qint32>("msgType");  // request: 3 reads 750 x 2; 6 and 16 write from 100
+    QTest::addColumn<QByteArray>("received");
+    QTest::addColumn<bool>("taken");
+
+    QTest::newRow("read: its reply") << 3 << readReply(0, {4, 5}) << true;
+    QTest::newRow("read: longer reply") << 3 << readReply(0, {4, 5, 6}) << true;
+    QTest::newRow("read: shorter reply") << 3 << readReply(0, {4}) << false;
+    QTest::newRow("read: echo of 16") << 3 << writeEcho(0, 16, 749, 2) << false;
+    QTest::newRow("read: echo of 6") << 3 << writeEcho(0, 6, 749, 4) << false;
+    QTest::newRow("16: its echo") << 16 << writeEcho(0, 16, 99, 2) << true;
+    QTest::newRow("16: echo of another address") << 16 << writeEcho(0, 16, 98, 2) << false;
+    QTest::newRow("16: echo of 6, same address") << 16 << writeEcho(0, 6, 99, 4) << false;
+    QTest::newRow("16: read reply") << 16 << readReply(0, {4, 5}) << false;
+    QTest::newRow("6: its echo") << 6 << writeEcho(0, 6, 99, 4) << true;
+    QTest::newRow("6: echo of another address") << 6 << writeEcho(0, 6, 1349, 4) << false;
+    QTest::newRow("6: echo of 16, same address") << 6 << writeEcho(0, 16, 99, 1) << false;
+    QTest::newRow("6: read reply of one register") << 6 << readReply(0, {4}) << false;
+    QTest::newRow("6: exception reply") << 6 << hex("00 86 02 C3 A1") << false;
+}
+
+void TestMsgManager::replyMustAnswerRequest() {
+    QFETCH(qint32, msgType);
+    QFETCH(QByteArray, received);
+    QFETCH(bool, taken);
+
+    // One good read first, so the reply packet holds known values that a rejected reply must not
+    // touch.
+    manager->AddMsgPacket(makeRead(9, 200, 3, false));
+    runTick(*manager);
+    host->inject(readReply(0, {-7, -8, -9}));
+    runTick(*manager);
+    QCOMPARE(ready->count(), 1);
+
+    manager->AddMsgPacket(msgType == 3 ? makeRead(3, 750, 2)
+                                       : makeWrite(7, msgType, 100, msgType == 6 ? Values{4} : Values{4, 5}));
+    runTick(*manager);
+    QCOMPARE(host->sent.size(), 2);
+    host->inject(received);
+    runTick(*manager);
+
+    QCOMPARE(ready->count(), taken ? 2 : 1);
+    const CMsgPacketNode& reply = manager->GetWaitingData();
+    if (taken) {
+        QCOMPARE(ready->last().at(0).toInt(), msgType == 3 ? 3 : 7);
+        QCOMPARE(reply.MsgType(), msgType);
+        QCOMPARE(reply.StartingReg(), qint16(msgType == 3 ? 750 : 100));
+        QCOMPARE(dataOf(reply).mid(0, msgType == 6 ? 1 : 2), (msgType == 6 ? Values{4} : Values{4, 5}));
+    } else {
+        QCOMPARE(reply.MsgType(), 3);
+        QCOMPARE(reply.StartingReg(), qint16(200));
+        QCOMPARE(dataOf(reply), (Values{-7, -8, -9}));
+    }
+}
+
+void TestMsgManager::lateReplyAfterRejectedOne() {
+    // A write of 16 goes out and nothing follows it in the queue; a read reply (late, of an earlier
+    // request) arrives first and is refused, then the echo. The refused parse must not have left
+    // its values or count behind for the echo.
+    manager->AddMsgPacket(makeWrite(7, 16, 100, {31, 32}));
+    runTick(*manager);
+    host->inject(readReply(0, {-1, -2, -3}));
+    runTick(*manager);
+    QCOMPARE(ready->count(), 0);
+    host->inject(writeEcho(0, 16, 99, 2));
+    runTick(*manager);
+    QCOMPARE(ready->count(), 1);
+    QCOMPARE(manager->GetWaitingData().StartingReg(), qint16(100));
+    QCOMPARE(dataOf(manager->GetWaitingData()).mid(0, 2), (Values{31, 32}));
+
+    // The same for a read: a refused echo between the request and its late reply.
+    manager->AddMsgPacket(makeRead(3, 750, 2, false));
+    runTick(*manager);
+    host->inject(writeEcho(0, 16, 4, 120));
+    runTick(*manager);
+    host->inject(readReply(0, {8, 9}));
+    runTick(*manager);
+    QCOMPARE(ready->count(), 2);
+    QCOMPARE(ready->last().at(0).toInt(), 3);
+    QCOMPARE(manager->GetWaitingData().StartingReg(), qint16(750));
+    QCOMPARE(dataOf(manager->GetWaitingData()), (Values{8, 9}));
+}
+
+void TestMsgManager::nothingTakenAfterFailedBuild() {
+    // A read goes out, then a packet that cannot be framed is tried: nothing was sent for it, so
+    // the read's reply coming late is not taken as its answer (nor as the read's, whose interval
+    // is over).
+    manager->AddMsgPacket(makeRead(3, 750, 2, false));
+    runTick(*manager);
+    auto bad = makeRead(6, 750, 2, false);
+    bad->setMsgType(4);
+    manager->AddMsgPacket(bad);
+    runTick(*manager);
+    QCOMPARE(host->sent.size(), 1);
+    host->inject(readReply(0, {4, 5}));
+    runTick(*manager);
+    QCOMPARE(ready->count(), 0);
 }
 
 void TestMsgManager::consecutiveRepliesOverwrite() {

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
@@ -137,6 +138,7 @@ private slots:
     void writeReachesController_data();
     void writeReachesController();
     void faultRunDeliversOnlyIntactReplies();
+    void lateRepliesStayOutOfOtherWindows();
     void vanishingDeviceClosesCleanly();
 
     // The command-line companion.
@@ -145,6 +147,10 @@ private slots:
     void cliWritesAndRepeats();
     void cliFailures_data();
     void cliFailures();
+    void cliEachPoll_data();
+    void cliEachPoll();
+    void cliWritesOnceToSlowController_data();
+    void cliWritesOnceToSlowController();
 
 private:
     void useBackend(CSerialService& serial, const QString& backend);
@@ -199,8 +205,7 @@ void TestE2eEngine::useBackend(CSerialService& serial, const QString& backend) {
     }
 }
 
-std::optional<QList<qint16>> TestE2eEngine::controllerRegisters(const QString& backend, int reg,
-                                                                int count) {
+std::optional<QList<qint16>> TestE2eEngine::controllerRegisters(const QString& backend, int reg, int count) {
     if (backend == kPty) {
         const auto values = m_sim->registers(reg, count);
         if (!values) return std::nullopt;
@@ -565,6 +570,95 @@ void TestE2eEngine::faultRunDeliversOnlyIntactReplies() {
     for (auto it = blocks.cbegin(); it != blocks.cend(); ++it) QVERIFY(e.repliesFor(it.key()) > 0);
 }
 
+void TestE2eEngine::lateRepliesStayOutOfOtherWindows() {
+    // The controller answers 60 ms after each request and the scan rate is 50 ms, so every reply
+    // lands in the interval of the request after its own. Three polled blocks of different lengths
+    // and two kinds of write take turns. A reply is taken only where nothing tells it apart from
+    // the answer to the request of that interval: a read reply at least as long as the read, an echo
+    // with the function and address of the write. Register r holds 1000 + r, so the values
+    // delivered name the register they came from.
+    Engine e;
+    CSerialService& serial = e.loop.serial();
+    useBackend(serial, kSimulated);
+    sim::FaultConfig faults;
+    faults.latencyMs = 60;
+    faults.paced = true;
+    m_builtIn.setFaults(faults);
+    e.loop.setReadScanRate(50);
+    e.loop.setWriteScanRate(50);
+
+    struct Block {
+        int start;
+        int count;
+    };
+    // WinID -> block. The writes: 16 to 40..42 (WinID 7), 6 to 45 (WinID 8).
+    const QMap<qint32, Block> reads = {{1, {60, 4}}, {2, {70, 12}}, {3, {85, 8}}};
+    for (auto it = reads.cbegin(); it != reads.cend(); ++it) {
+        for (int r = it->start; r < it->start + it->count; ++r)
+            QVERIFY(m_builtIn.image()->set(r, static_cast<quint16>(1000 + r)));
+        e.queue(static_cast<qint16>(it.key()), 3, it->start, it->count, true);
+    }
+
+    QVERIFY(e.manager.Connect());
+    e.loop.StopScan();  // ticks by hand, on the test's clock
+    qint64 nowNs = 0;
+    simulatedPort(serial)->setTimeSource([&nowNs] { return nowNs; });
+
+    int own = 0;          // a window got its own block's values (never, every reply being late)
+    int longerBlock = 0;  // a longer block's reply, taken by the length rule (cannot be told apart)
+    int echoes = 0;       // write windows that got an echo of their own function and address
+    QStringList wrong;
+    QSet<qint16> written6;  // every value written to 45 so far
+    e.onReply = [&](const Reply& r) {
+        if (r.winId == 7 || r.winId == 8) {
+            // An echo names its function's register; a 6 echo also carries the value it wrote.
+            if (r.start == (r.winId == 7 ? 40 : 45) && (r.winId == 7 || written6.contains(r.values.value(0))))
+                ++echoes;
+            else
+                wrong << QStringLiteral("write %1 got start %2").arg(r.winId).arg(r.start);
+            return;
+        }
+        const Block mine = reads.value(r.winId);
+        const int from = r.values.value(0) - 1000;  // the register the first value came from
+        bool consistent = true;                     // the values are a run of registers starting at `from`
+        for (int i = 0; i < r.values.size(); ++i) consistent &= r.values.at(i) == 1000 + from + i;
+        const auto source =
+            std::find_if(reads.cbegin(), reads.cend(), [from](const Block& b) { return b.start == from; });
+        if (consistent && from == mine.start && r.start == mine.start) {
+            ++own;
+        } else if (consistent && source != reads.cend() && source->count > mine.count) {
+            ++longerBlock;
+        } else {
+            wrong << QStringLiteral("block %1 got values from register %2").arg(mine.start).arg(from);
+        }
+    };
+
+    constexpr int kTicks = 600;
+    for (int i = 0; i < kTicks; ++i) {
+        // Every 7th tick a write of 16, every 11th one of 6, each to the back of the queue.
+        if (i % 7 == 3) e.queue(7, 16, 40, 3, false, {static_cast<qint16>(i), static_cast<qint16>(-i), 5});
+        if (i % 11 == 5) {
+            written6.insert(static_cast<qint16>(3 * i));
+            e.queue(8, 6, 45, 1, false, {static_cast<qint16>(3 * i)});
+        }
+        e.loop.tick();
+        nowNs += qint64(e.loop.interval()) * 1'000'000;
+    }
+
+    QVERIFY2(wrong.isEmpty(), qPrintable(wrong.mid(0, 5).join(QStringLiteral("; "))));
+    QCOMPARE(own, 0);
+    // The only late replies that get through: the 12-register block's into the 8-register block's
+    // interval and the 8-register block's into the 4-register block's, as often as the rotation
+    // puts them there; and write echoes following a write of the same kind and address.
+    QVERIFY(longerBlock > 0);
+    for (auto it = reads.cbegin(); it != reads.cend(); ++it) {
+        for (int r = it->start; r < it->start + it->count; ++r)
+            QCOMPARE(m_builtIn.image()->valueOr(r), quint16(1000 + r));
+    }
+    qInfo("600 ticks: %d replies taken (%d from a longer block, %d write echoes)", int(e.replies.size()),
+          longerBlock, echoes);
+}
+
 void TestE2eEngine::vanishingDeviceClosesCleanly() {
 #ifndef M852_SIM_PROGRAM
     QSKIP("m852-sim is not available here");
@@ -706,6 +800,12 @@ void TestE2eEngine::cliFailures_data() {
     row("scan rate 0", {"--scan-rate", "0", "read", "1", "1"}, 2, "--scan-rate must be");
     row("unknown command", {"erase", "1"}, 2, "unknown command");
     row("repeat on write", {"write", "45", "1", "--repeat", "2"}, 2, "unknown option --repeat");
+    row("resend of the command register", {"write", "--resend", "--single", "1350", "4"}, 2,
+        "--resend is refused for register 1350");
+    row("resend of a block holding it", {"write", "1348", "0", "0", "4", "--resend"}, 2,
+        "--resend is refused for register 1350");
+    row("each on write", {"write", "45", "1", "--each"}, 2, "unknown option --each");
+    row("resend on read", {"read", "45", "1", "--resend"}, 2, "unknown option --resend");
 }
 
 void TestE2eEngine::cliFailures() {
@@ -716,6 +816,91 @@ void TestE2eEngine::cliFailures() {
     QCOMPARE(r.exitCode, exitCode);
     QVERIFY2(r.err.contains(message), qPrintable(r.err));
     if (exitCode == 2) QVERIFY(r.out.isEmpty());
+}
+
+void TestE2eEngine::cliEachPoll_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("lines");
+    const sim::M852Image image;  // the CLI's simulated controller starts from the same contents
+    QString values;
+    for (int reg = 2; reg < 5; ++reg) values += QStringLiteral(" %1").arg(qint16(image.valueOr(reg)));
+    QTest::newRow("every poll answered")
+        << QStringList{"--scan-rate", "20", "read", "2", "3", "--repeat", "3", "--each"} << 0
+        << QStringList{"1 ok" + values, "2 ok" + values, "3 ok" + values, "sent 3, valid 3, lost 0"};
+    // An unmapped register is answered with an exception: every poll is lost.
+    QTest::newRow("every poll lost") << QStringList{"--scan-rate", "20", "--tries",  "5", "read",
+                                                    "5000",        "2",  "--repeat", "3", "--each"}
+                                     << 1
+                                     << QStringList{"1 lost", "2 lost", "3 lost", "sent 3, valid 0, lost 3"};
+    QTest::newRow("without --repeat: polls until one is answered")
+        << QStringList{"--scan-rate", "20", "read", "--each", "2", "3"} << 0 << QStringList{"1 ok" + values};
+}
+
+void TestE2eEngine::cliEachPoll() {
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QStringList, lines);
+    const CliResult r = runCli(args);
+    QVERIFY2(r.exitCode == exitCode, qPrintable(r.err));
+    QCOMPARE(r.out, lines);
+}
+
+void TestE2eEngine::cliWritesOnceToSlowController_data() {
+    QTest::addColumn<QStringList>("write");
+    QTest::addColumn<int>("function");
+    QTest::addColumn<int>("reg");
+    QTest::addColumn<bool>("resend");
+    // 1350 is the command register: 0 commands nothing, but the controller sees every write of it.
+    QTest::newRow("command register, function 6")
+        << QStringList{"--single", "1350", "0"} << 6 << 1350 << false;
+    QTest::newRow("function 16") << QStringList{"60", "7", "8"} << 16 << 60 << false;
+    QTest::newRow("function 16 with --resend")
+        << QStringList{"--resend", "60", "9", "10"} << 16 << 60 << true;
+}
+
+void TestE2eEngine::cliWritesOnceToSlowController() {
+#ifndef M852_SIM_PROGRAM
+    QSKIP("m852-sim is not available here");
+#else
+    QFETCH(QStringList, write);
+    QFETCH(int, function);
+    QFETCH(int, reg);
+    QFETCH(bool, resend);
+    // The controller answers 150 ms after a request; the CLI's scan interval is 50 ms, so the echo
+    // comes three intervals late. Its bytes go out at once (not paced), so no tick can cut the echo in
+    // two, which would lose it (a write sent once then ends without its echo); 20 intervals leave room
+    // for a busy machine.
+    const QString link = m_dir.filePath(QStringLiteral("m852-slow"));
+    const QString log = m_dir.filePath(QStringLiteral("slow-%1.jsonl").arg(QTest::currentDataTag()));
+    sim::SimProcess slow(QStringLiteral(M852_SIM_PROGRAM));
+    QVERIFY2(slow.start({QStringLiteral("--link"), link, QStringLiteral("--latency"), QStringLiteral("150"),
+                         QStringLiteral("--no-pacing"), QStringLiteral("--log"), log}),
+             qPrintable(slow.errorString()));
+
+    const CliResult r =
+        runCli(QStringList{"--device", link, "--scan-rate", "50", "--tries", "20", "write"} + write);
+    QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+    slow.stop();
+
+    QFile file(log);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    int copies = 0;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        if (line.trimmed().isEmpty()) continue;
+        const QJsonObject o = QJsonDocument::fromJson(line).object();
+        QCOMPARE(o.value(QStringLiteral("function")).toInt(), function);
+        QCOMPARE(o.value(QStringLiteral("start")).toInt(), reg);
+        ++copies;
+    }
+    if (resend) {
+        // Copies went out every interval until the first echo came (150 ms after the first copy),
+        // and none after it.
+        QVERIFY2(copies >= 2 && copies <= 20, qPrintable(QString::number(copies)));
+    } else {
+        QCOMPARE(copies, 1);
+    }
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestE2eEngine)

@@ -130,8 +130,12 @@ std::optional<CliOptions> CliOptions::parse(const QStringList& args, QString* er
         const QString name = Parser::optionName(arg);
         if (isRead && name == QLatin1String("--repeat")) {
             if (!p.intOption(arg, 1, 1000000, o.repeat)) return std::nullopt;
+        } else if (isRead && arg == QLatin1String("--each")) {
+            o.each = true;
         } else if (isWrite && arg == QLatin1String("--single")) {
             o.single = true;
+        } else if (isWrite && arg == QLatin1String("--resend")) {
+            o.resend = true;
         } else if (looksLikeOption(arg)) {
             p.fail(QStringLiteral("unknown option %1 for %2").arg(arg, command));
             return std::nullopt;
@@ -191,6 +195,12 @@ std::optional<CliOptions> CliOptions::parse(const QStringList& args, QString* er
             o.values.append(*v);
         }
         o.count = int(o.values.size());
+        if (o.resend && o.start <= kCommandRegister && kCommandRegister < o.start + o.count) {
+            p.fail(QStringLiteral("--resend is refused for register %1: each write of it runs a command, "
+                                  "so a second copy would run it twice")
+                       .arg(kCommandRegister));
+            return std::nullopt;
+        }
     }
     return o;
 }
@@ -199,9 +209,9 @@ QString CliOptions::usage() {
     return QStringLiteral(
         "Usage:\n"
         "  field-console-cli [--port N | --device PATH] [--scan-rate MS] [--tries N] read START COUNT "
-        "[--repeat N]\n"
-        "  field-console-cli [--port N | --device PATH] [--scan-rate MS] [--tries N] write [--single] START "
-        "VALUE...\n"
+        "[--repeat N] [--each]\n"
+        "  field-console-cli [--port N | --device PATH] [--scan-rate MS] [--tries N] write [--single] "
+        "[--resend] START VALUE...\n"
         "\n"
         "Reads or writes holding registers of an M852 controller over Modbus RTU (57600,N,8,1), with\n"
         "the same polling engine as Field Console.\n"
@@ -214,16 +224,24 @@ QString CliOptions::usage() {
         "  --scan-rate MS  time the controller gets to answer each request (default 500, 1-32767).\n"
         "  --tries N       read: polls without a valid reply before giving up (default 3); with\n"
         "                  --repeat, the run gives up when the first N polls all fail.\n"
-        "                  write: how often the write is sent until its echo arrives.\n"
+        "                  write: scan intervals to wait for the echo of the one write sent\n"
+        "                  (with --resend: how often the write is sent until its echo arrives).\n"
         "\n"
         "Commands:\n"
         "  read START COUNT    read COUNT (1-125) registers from START (1-32767), 1-based numbers;\n"
         "                      prints one \"REGISTER VALUE\" line per register, signed decimal.\n"
         "    --repeat N        poll the block N times, one poll per scan tick; print the registers of\n"
         "                      the last valid reply and then \"sent N, valid N, lost N\".\n"
+        "    --each            print one line per poll instead of the registers: the poll number,\n"
+        "                      then \"ok\" and the COUNT values, or \"lost\".\n"
         "  write START VALUE...  write the values (-32768..65535; at most 123) from START with\n"
         "                      function 16; prints the registers the controller confirmed.\n"
+        "                      The write is sent once; a late echo is still taken within --tries\n"
+        "                      intervals. No echo: exit 1, and the write may or may not have been applied.\n"
         "    --single          use function 6 (write single register); exactly one VALUE.\n"
+        "    --resend          send the write again after every interval without its echo, up to\n"
+        "                      --tries times. Refused when the write includes register 1350 (a\n"
+        "                      command would run twice).\n"
         "\n"
         "Exit status: 0 success; 1 no valid reply (or the port was lost); 2 usage error;\n"
         "3 the port could not be opened.\n");

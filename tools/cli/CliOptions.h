@@ -17,7 +17,9 @@ struct CliOptions {
     int start = 0;        // first register, 1-based
     int count = 0;        // read: registers to read
     int repeat = 0;       // read --repeat N (0: read once, retrying up to `tries` polls)
+    bool each = false;    // read --each: one line per poll
     bool single = false;  // write --single: function 6 instead of 16
+    bool resend = false;  // write --resend: send again after every interval without an echo
     QList<int> values;    // write: values as given (-32768..65535)
 
     // The engine addresses registers 1..32767 (the 1-based number travels in a signed 16-bit field).
@@ -26,6 +28,8 @@ struct CliOptions {
     static constexpr int kMaxReadCount = 125;
     // Function 16 carries at most 123 registers (246 data bytes) in one request.
     static constexpr int kMaxWriteCount = 123;
+    // The command register: every write of it runs a command, so a write of it is never repeated.
+    static constexpr int kCommandRegister = 1350;
 
     // Parses the arguments after the program name. On a usage error returns std::nullopt and sets
     // `error` to a one-line explanation.

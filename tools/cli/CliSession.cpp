@@ -46,7 +46,8 @@ CliSession::CliSession(const CliOptions& options, QTextStream& out, QTextStream&
         m_packet->setPersistent(true);
     } else {
         m_packet->setMsgType(options.single ? 6 : 16);
-        m_packet->setPersistent(false);
+        // --resend: polled like a read until the echo comes or --tries copies are out.
+        m_packet->setPersistent(options.resend);
         for (int i = 0; i < options.values.size(); ++i)
             m_packet->setData(i, static_cast<qint16>(static_cast<quint16>(options.values.at(i) & 0xFFFF)));
     }
@@ -95,6 +96,7 @@ void CliSession::onMessageReady(qint32 winId) {
             m_lastValues = values;
             m_lastStart = reply.StartingReg();
             ++m_valid;
+            m_replyThisTick = true;
             if (m_options.repeat == 0) stopSending();  // one valid reply is all a plain read needs
         } else {
             // The echo names the first register written; a reply about another register is not ours.
@@ -106,7 +108,8 @@ void CliSession::onMessageReady(qint32 winId) {
             m_lastValues = values;
             m_lastStart = reply.StartingReg();
             ++m_valid;
-            stopSending();
+            m_replyThisTick = true;
+            stopSending();  // with --resend: before this tick sends another copy
         }
     } catch (...) {
         // A reply packet with fewer values than asked: not a valid reply.
@@ -118,27 +121,42 @@ void CliSession::onTick() {
     const bool sentThisTick = m_sent != m_sentAtLastTick;
     m_sentAtLastTick = m_sent;
     const bool isRead = m_options.command == CliOptions::Command::Read;
+    const bool replyThisTick = m_replyThisTick;
+    m_replyThisTick = false;
+
+    // This tick collected the reply to the poll sent at the tick before, or found none.
+    if (isRead && m_awaiting > 0) {
+        if (m_options.each) printPoll(m_awaiting, replyThisTick);
+        m_awaiting = 0;
+    }
 
     if (sentThisTick) {
         m_idleTicks = 0;
-        if (isRead && m_options.repeat > 0) {
-            // --repeat: the first --tries polls have had their reply windows and none answered.
-            if (m_valid == 0 && m_sent > m_options.tries) {
-                m_sent -= 1;  // the poll just sent gets no reply window: not counted
-                finish(1, QStringLiteral("no valid reply from %1 after %2 tries")
-                              .arg(portName())
-                              .arg(m_options.tries));
-                return;
+        if (isRead) {
+            m_awaiting = m_sent;
+            if (m_options.repeat > 0) {
+                // --repeat: the first --tries polls have had their reply windows and none answered.
+                if (m_valid == 0 && m_sent > m_options.tries) {
+                    m_sent -= 1;  // the poll just sent gets no reply window: not counted
+                    m_awaiting = 0;
+                    finish(1, QStringLiteral("no valid reply from %1 after %2 tries")
+                                  .arg(portName())
+                                  .arg(m_options.tries));
+                    return;
+                }
+                if (m_sent >= m_options.repeat)
+                    stopSending();  // the last poll is out; the next tick collects its reply
+            } else if (m_sent >= m_options.tries) {
+                stopSending();
             }
-            if (m_sent >= m_options.repeat)
-                stopSending();  // the last poll is out; the next tick collects its reply
-        } else if (isRead && m_sent >= m_options.tries) {
-            stopSending();
+        } else {
+            m_waited = 0;
+            if (m_sent >= m_options.tries) stopSending();  // --resend: the last copy is out
         }
         return;  // a request is out; its reply is collected by the next tick
     }
 
-    // Nothing outstanding: the reply to the last request (if any) has been collected.
+    // Nothing went out this tick.
     if (isRead) {
         if (m_stopped) {
             if (m_valid > 0)
@@ -148,22 +166,27 @@ void CliSession::onTick() {
                        QStringLiteral("no valid reply from %1 after %2 tries").arg(portName()).arg(m_sent));
             return;
         }
-    } else {
-        if (m_valid > 0) {
-            finish(0);
-            return;
+    } else if (m_valid > 0) {
+        finish(0);
+        return;
+    } else if (m_sent > 0) {
+        // One more interval without the echo. Without --resend nothing is sent again: the echo may
+        // only be late, and a second copy of a command would run it twice.
+        ++m_waited;
+        if (m_options.resend ? m_stopped : m_waited >= m_options.tries) {
+            finish(1,
+                   m_options.resend
+                       ? QStringLiteral("no echo from %1 after %2 tries; the write may not have been applied")
+                             .arg(portName())
+                             .arg(m_sent)
+                       : QStringLiteral("no echo from %1 within %2 scan intervals; the write may or may not "
+                                        "have been applied")
+                             .arg(portName())
+                             .arg(m_waited));
         }
-        if (m_sent >= m_options.tries) {
-            finish(1, QStringLiteral("no echo from %1 after %2 tries; the write may not have been applied")
-                          .arg(portName())
-                          .arg(m_sent));
-            return;
-        }
-        // No echo within the reply window: send the write again.
-        m_manager.AddMsgPacket(m_packet);
         return;
     }
-    // A read that was neither sent nor stopped: the engine could not send it (port closed, or the
+    // A request that was neither sent nor stopped: the engine could not send it (port closed, or the
     // request could not be framed). Give it as many ticks as tries, then give up.
     if (++m_idleTicks > m_options.tries)
         finish(1, QStringLiteral("no request could be sent to %1").arg(portName()));
@@ -181,12 +204,22 @@ void CliSession::stopSending() {
 void CliSession::finish(int exitCode, const QString& error) {
     m_done = true;
     m_manager.Disconnect();
-    if (!m_lastValues.isEmpty()) printRegisters(m_lastStart, m_lastValues);
+    // --each has printed every poll's values already.
+    if (!m_lastValues.isEmpty() && !m_options.each) printRegisters(m_lastStart, m_lastValues);
     if (m_options.command == CliOptions::Command::Read && m_options.repeat > 0)
         m_out << "sent " << m_sent << ", valid " << m_valid << ", lost " << (m_sent - m_valid) << '\n';
     m_out.flush();
     if (!error.isEmpty()) m_err << "field-console-cli: " << error << '\n' << Qt::flush;
     QTimer::singleShot(0, this, [this, exitCode] { emit finished(exitCode); });
+}
+
+void CliSession::printPoll(qint64 poll, bool ok) {
+    m_out << poll << (ok ? " ok" : " lost");
+    if (ok) {
+        for (qint16 v : std::as_const(m_lastValues)) m_out << ' ' << v;
+    }
+    m_out << '\n';
+    m_out.flush();  // a script logging a controller sees each poll as it happens
 }
 
 void CliSession::printRegisters(int start, const QList<qint16>& values) {

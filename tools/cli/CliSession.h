@@ -12,8 +12,14 @@
 // program, with one packet of its own.
 //
 // A read queues one persistent read packet; every tick sends it again and collects the reply to the
-// previous poll. A write queues a one-shot write packet and queues it again when a reply window goes
-// by without its echo, up to --tries times.
+// previous poll.
+//
+// A write is sent once: a command register runs its command on every write it receives, so a copy
+// sent because the echo was late would run the command twice. The echo is awaited for up to --tries
+// scan intervals; the engine keeps taking a reply to the last request sent as long as nothing else
+// has been sent, so a late echo still counts. --resend (never for register 1350) makes the packet a
+// polled one instead, sent again on every tick until its echo comes, up to --tries times; an echo
+// stops it inside the tick that collects it, before that tick's send.
 class CliSession : public QObject {
     Q_OBJECT
 public:
@@ -35,6 +41,7 @@ private:
     void stopSending();
     void finish(int exitCode, const QString& error = {});
     void printRegisters(int start, const QList<qint16>& values);
+    void printPoll(qint64 poll, bool ok);
     [[nodiscard]] QString portName() const;
 
     CliOptions m_options;
@@ -46,9 +53,12 @@ private:
 
     qint64 m_sent = 0;  // frames handed to the port
     qint64 m_sentAtLastTick = 0;
-    qint64 m_valid = 0;      // replies that reached MessageReady and matched the request
-    qint64 m_idleTicks = 0;  // ticks that neither sent nor finished (a request that cannot be sent)
-    bool m_stopped = false;  // no more requests will be sent
+    qint64 m_valid = 0;            // replies that reached MessageReady and matched the request
+    qint64 m_idleTicks = 0;        // ticks that neither sent nor finished (a request that cannot be sent)
+    qint64 m_awaiting = 0;         // read: number of the poll whose reply the next tick collects (0: none)
+    bool m_replyThisTick = false;  // a valid reply came in the tick now running
+    qint64 m_waited = 0;           // write: intervals gone by since the send without the echo
+    bool m_stopped = false;        // no more requests will be sent
     bool m_done = false;
     QList<qint16> m_lastValues;  // the last valid reply's registers
     int m_lastStart = 0;

@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the engine as the controller's reply and checks that MessageReady fires
-// exactly for byte strings that are an intact reply to the request just sent, with the values the
-// bytes carry. The acceptance rules are written out again here, apart from the codec, with a
+// exactly for byte strings that are an intact reply to the request just sent (its function code; for
+// a write its start register; for a read at least its register count), with the values the bytes
+// carry. The acceptance rules are written out again here, apart from the codec, with a
 // bit-by-bit CRC.
 //
 // Input layout: byte 0 picks the request (function 3, 6 or 16, and its WinID), byte 1 its register
@@ -13,9 +14,9 @@
 
 #include "FakeScanHost.h"
 #include "ModbusTestFrames.h"
+#include "base/ComponentError.h"
 #include "comm/CModbusMaster.h"
 #include "comm/CMsgManager.h"
-#include "base/ComponentError.h"
 
 namespace {
 
@@ -55,10 +56,14 @@ std::optional<Expected> expectedReply(const Request& request, const QByteArray& 
     // Nothing collected, or more than the 257-byte receive buffer: no parse at all.
     if (line.isEmpty() || line.size() > CMsgManager::kReceiveBufferSize || line.size() < 2)
         return std::nullopt;
+    // A single write of no register cannot be framed: nothing went out, so nothing is an answer.
+    if (request.function == 6 && request.numReg == 0) return std::nullopt;
     Expected e;
     e.deviceAddr = quint8(line[0]);
     e.msgType = quint8(line[1]);
     if (e.deviceAddr > 247) return std::nullopt;
+    // A reply of another function answers another request.
+    if (e.msgType != request.function) return std::nullopt;
 
     switch (e.msgType) {
         case 3: {
@@ -74,10 +79,9 @@ std::optional<Expected> expectedReply(const Request& request, const QByteArray& 
         case 6:
         case 16: {
             if (!crcIntact(line, 6)) return std::nullopt;
-            // Echoed wire address + 1 must be a register number 0..32767.
-            const int echoed = wordAt(line, 2);
-            if (echoed == 32767 || echoed < -1) return std::nullopt;
-            e.startingReg = static_cast<qint16>(echoed + 1);
+            // The echo must name the register the request wrote from.
+            if (wordAt(line, 2) + 1 != kStartingReg) return std::nullopt;
+            e.startingReg = kStartingReg;
             if (e.msgType == 6) {
                 if (request.numReg > 1) return std::nullopt;  // one echoed value only
                 if (request.numReg == 1) e.data.append(wordAt(line, 4));
@@ -143,18 +147,14 @@ void fuzzEngine(const uint8_t* data, size_t size) {
             request.values.append(static_cast<qint16>(i * 4099 - 7));
             packet->setData(i, request.values.last());
         }
-    } else {
-        // A read does not touch the codec's values: a write echo answering it (mismatched, but
-        // intact) carries the values of the earlier read.
-        request.values = kEarlierValues;
     }
 
     h.manager.AddMsgPacket(packet);
     try {
         h.manager.SendMsg();
     } catch (...) {
-        // A single write of no register cannot be framed; its reply is still parsed against the
-        // request fields the codec took, which the expectation below models.
+        // A single write of no register cannot be framed; nothing is sent, and no reply may be
+        // taken for it.
     }
     if (h.manager.queueSize() != 0) fail("one-shot packet left in the queue");
 
