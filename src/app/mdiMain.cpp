@@ -7,6 +7,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QScreen>
 #include <QStatusBar>
 
@@ -24,6 +25,7 @@
 #include "app/frmOptions.h"
 #include "comm/CMsgManager.h"
 #include "comm/CScanLoop.h"
+#include "files/C_M852_SetupSave.h"
 #include "files/clsQTR_Window.h"
 #include "files/clsScreenFiles.h"
 #include "files/clsWndManager.h"
@@ -78,19 +80,33 @@ void mdiMain::Load() {
     const clsApplication* app = clsApplication::instance();
     m_demo = app && app->Options().demo;
 
-    // The setup-save object (controller setup files) is not part of this version; see
-    // mnuFileSaveSetup_Click.
+    // The setup-save object. Its outcome is shown from the event loop (queued), not from inside the
+    // scan tick that delivered the last block: a modal message box there would run further ticks
+    // inside the one still delivering its reply.
+    if (CMsgManager* m = manager()) {
+        m_SetupSave = std::make_unique<C_M852_SetupSave>(m);
+        connect(m_SetupSave.get(), &C_M852_SetupSave::DataSaved, this, &mdiMain::m_SetupSave_DataSaved,
+                Qt::QueuedConnection);
+        connect(m_SetupSave.get(), &C_M852_SetupSave::SaveFailed, this, &mdiMain::m_SetupSave_SaveFailed,
+                Qt::QueuedConnection);
+        connect(m_SetupSave.get(), &C_M852_SetupSave::SaveProgress, this, &mdiMain::m_SetupSave_SaveProgress);
+    }
 
     // The serial component and the scan timer, driving the message manager.
     m_scanLoop = std::make_unique<CScanLoop>();
+    if (m_SetupSave)
+        connect(m_scanLoop.get(), &CScanLoop::ticked, m_SetupSave.get(), &C_M852_SetupSave::OnScanTick);
     // Port 0 is the simulated controller; its register image lives as long as this window.
     m_scanLoop->serial().setBuiltInPortFactory(sim::BuiltInController().portFactory());
     if (CMsgManager* m = manager()) {
         m->setScanHost(m_scanLoop.get());
         m_scanLoop->setManager(m);
     }
-    connect(&m_scanLoop->serial(), &CSerialService::portLost, this,
-            [this](const QString& reason) { m_connection->showLinkLost(reason); });
+    connect(&m_scanLoop->serial(), &CSerialService::portLost, this, [this](const QString& reason) {
+        m_connection->showLinkLost(reason);
+        // No more ticks come: a running save would wait for ever.
+        if (m_SetupSave) m_SetupSave->StopSave(QStringLiteral("The connection was lost: ") + reason);
+    });
 
     m_windowTools = std::make_unique<clsQTR_Window>();
 
@@ -101,6 +117,14 @@ void mdiMain::Load() {
     m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdiArea);
     statusBar()->setObjectName(QStringLiteral("statusBar"));
+    m_setupProgress = new QProgressBar(this);
+    m_setupProgress->setObjectName(QStringLiteral("prgSetupSave"));
+    m_setupProgress->setTextVisible(true);
+    m_setupProgress->setMinimumWidth(m_setupProgress->fontMetrics().horizontalAdvance(
+                                         StringTable::lookup(63).value_or(QString()).arg(12).arg(12)) +
+                                     40);
+    m_setupProgress->hide();
+    statusBar()->addPermanentWidget(m_setupProgress);
     m_connection = new ConnectionStatus(*this);
 
     buildMenus();
@@ -289,16 +313,75 @@ void mdiMain::mnuFileOpen_Click() { m_ScreenFiles->OpenScreenCommand(); }
 void mdiMain::mnuFileSave_Click() { (void)m_ScreenFiles->SaveScreen(); }
 void mdiMain::mnuFileSaveAs_Click() { (void)m_ScreenFiles->SaveScreenAs(); }
 
-// Controller setup files (save all settings of a controller, write them into another) come with a
-// later version; until then the commands say that they cannot be carried out.
-void mdiMain::mnuFileRestoreSetup_Click() {
-    ui::message(this,
-                QStringLiteral("Unable to restore setup.\nSetup files are not supported by this version."),
-                ui::Icon::Exclamation);
+// --- Setup data files --------------------------------------------------------------------------------
+
+QString mdiMain::SetupFileName(bool open) {
+    auto text = [](int id, const char* fallback) {
+        return StringTable::lookup(id).value_or(QString::fromLatin1(fallback));
+    };
+    ui::FileDialogRequest r;
+    r.open = open;
+    r.title = text(60, "Controller Settings");
+    r.defaultSuffix = QStringLiteral("sdf");
+    r.filters = {text(61, "Setup Data Files (*.sdf)"), text(62, "All Files (*.*)")};
+    r.selectedFilter = 0;
+    // As with screen files, an existing setup file is replaced without asking.
+    r.confirmOverwrite = false;
+    return ui::services().fileDialog(this, r).value_or(QString());
 }
+
+// A cancelled dialog gives the empty name, with which the setup-save object starts nothing.
+void mdiMain::mnuFileRestoreSetup_Click() {
+    if (!m_SetupSave) return;
+    try {
+        // The record is being filled by a save: writing a file now would mix it into that save.
+        if (m_SetupSave->IsSaving())
+            throw ComponentError(kSetupSaveBusy, QStringLiteral("mdiMain::mnuFileRestoreSetup_Click"),
+                                 QStringLiteral("A setup save is still running."));
+        m_SetupSave->RetrieveSetup(SetupFileName(true));
+    } catch (const ComponentError& e) {
+        ui::message(this, QStringLiteral("Unable to restore setup.\n") + e.description(),
+                    ui::Icon::Exclamation);
+    } catch (const std::exception&) {
+        ui::message(this, QStringLiteral("Unable to restore setup."), ui::Icon::Exclamation);
+    }
+}
+
 void mdiMain::mnuFileSaveSetup_Click() {
-    ui::message(this, QStringLiteral("Unable to save setup.\nSetup files are not supported by this version."),
-                ui::Icon::Exclamation);
+    if (!m_SetupSave) return;
+    try {
+        if (m_SetupSave->IsSaving())
+            throw ComponentError(kSetupSaveBusy, QStringLiteral("mdiMain::mnuFileSaveSetup_Click"),
+                                 QStringLiteral("A setup save is still running (%1 of %2 blocks received).")
+                                     .arg(m_SetupSave->BlocksReceived())
+                                     .arg(SetupRecord::kBlockCount));
+        m_SetupSave->SaveSetup(SetupFileName(false));
+    } catch (const ComponentError& e) {
+        ui::message(this, QStringLiteral("Unable to save setup.\n") + e.description(), ui::Icon::Exclamation);
+    } catch (const std::exception&) {
+        ui::message(this, QStringLiteral("Unable to save setup."), ui::Icon::Exclamation);
+    }
+}
+
+void mdiMain::m_SetupSave_DataSaved() {
+    m_setupProgress->hide();
+    ui::message(this, QStringLiteral("Setup information saved successfully."), ui::Icon::Information);
+}
+
+void mdiMain::m_SetupSave_SaveFailed(const QString& reason) {
+    m_setupProgress->hide();
+    ui::message(this, QStringLiteral("Unable to save setup.\n") + reason, ui::Icon::Exclamation);
+}
+
+void mdiMain::m_SetupSave_SaveProgress(int received, int total) {
+    m_setupProgress->setRange(0, total);
+    m_setupProgress->setValue(received);
+    m_setupProgress->setFormat(StringTable::lookup(63)
+                                   .value_or(QStringLiteral("Saving setup: %1 of %2 blocks"))
+                                   .arg(received)
+                                   .arg(total));
+    // The last block hides it again, with the message that follows.
+    m_setupProgress->setVisible(received < total);
 }
 
 void mdiMain::mnuFileExit_Click() { close(); }
@@ -411,6 +494,9 @@ bool mdiMain::DisconnectLink() {
     CMsgManager* m = manager();
     if (!m || !m->Disconnect()) return false;
     CDataGroup::MarkAllStale(m);
+    // The scan stops, so a running save would never end; its reads are asked again by a new save.
+    if (m_SetupSave)
+        m_SetupSave->StopSave(QStringLiteral("The connection was closed before every block arrived."));
     m_connection->showDisconnected();
     return true;
 }

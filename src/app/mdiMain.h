@@ -7,11 +7,13 @@
 #include <memory>
 
 class CDisplayWindow;
+class C_M852_SetupSave;
 class CScanLoop;
 class ConnectionStatus;
 class QAction;
 class QMdiArea;
 class QMenu;
+class QProgressBar;
 class clsQTR_Window;
 class clsScreenFiles;
 class clsWndManager;
@@ -37,6 +39,10 @@ public:
     [[nodiscard]] clsScreenFiles* ScreenFiles() const { return m_ScreenFiles.get(); }
     [[nodiscard]] CScanLoop* scanLoop() const { return m_scanLoop.get(); }
     [[nodiscard]] ConnectionStatus& connectionStatus() const { return *m_connection; }
+    // The setup-save object (File > Save Setup... / Restore Setup...); null without a message manager.
+    [[nodiscard]] C_M852_SetupSave* SetupSave() const { return m_SetupSave.get(); }
+    // The status bar's "blocks received" bar of a running setup save (hidden otherwise).
+    [[nodiscard]] QProgressBar* setupProgress() const { return m_setupProgress; }
     // The display window that is current in the window area, if any.
     [[nodiscard]] CDisplayWindow* activeDisplayWindow() const;
 
@@ -100,6 +106,12 @@ private:
     void updateWindowMenu();
     void fillWindowList();
 
+    // The setup file dialog: the chosen path, or the empty text when the user cancelled.
+    [[nodiscard]] QString SetupFileName(bool open);
+    void m_SetupSave_DataSaved();
+    void m_SetupSave_SaveFailed(const QString& reason);
+    void m_SetupSave_SaveProgress(int received, int total);
+
     void mnuFileOpen_Click();
     void mnuFileSave_Click();
     void mnuFileSaveAs_Click();
@@ -129,6 +141,8 @@ private:
     QString m_ScreenFileName;
     QMdiArea* m_mdiArea;
     std::unique_ptr<CScanLoop> m_scanLoop;
+    std::unique_ptr<C_M852_SetupSave> m_SetupSave;
+    QProgressBar* m_setupProgress = nullptr;  // in the status bar
     std::unique_ptr<clsQTR_Window> m_windowTools;
     std::unique_ptr<clsWndManager> m_WindowMgr;
     std::unique_ptr<clsScreenFiles> m_ScreenFiles;

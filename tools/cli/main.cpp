@@ -7,6 +7,7 @@
 
 #include "CliOptions.h"
 #include "CliSession.h"
+#include "CliSetup.h"
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
@@ -15,6 +16,8 @@ int main(int argc, char* argv[]) {
 
     QTextStream out(stdout);
     QTextStream err(stderr);
+
+    if (const auto code = CliSetup::run(app.arguments().mid(1), out, err)) return *code;
 
     QString error;
     const auto options = CliOptions::parse(app.arguments().mid(1), &error);
@@ -25,7 +28,7 @@ int main(int argc, char* argv[]) {
     }
     switch (options->command) {
         case CliOptions::Command::Help:
-            out << CliOptions::usage() << Qt::flush;
+            out << CliOptions::usage() << CliSetup::usage() << Qt::flush;
             return 0;
         case CliOptions::Command::Version:
             out << "field-console-cli " << QCoreApplication::applicationVersion() << '\n' << Qt::flush;
