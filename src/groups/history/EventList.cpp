@@ -39,10 +39,15 @@ QString ShortTime(qint16 minutes, const QLocale& locale) {
 
 QString ShortDate(const QDate& date, const QLocale& locale) {
     // Qt's short formats carry two-digit years (M/d/yy); a history that runs from 1999 to 2127
-    // needs the century.
+    // needs the century. Day and month get two digits, so the text column of the list lines up
+    // (6/7/2024 and 6/10/2024 would shift it by one).
     static const QRegularExpression kTwoDigitYear(QStringLiteral("(?<!y)yy(?!y)"));
+    static const QRegularExpression kOneDigitDay(QStringLiteral("(?<!d)d(?!d)"));
+    static const QRegularExpression kOneDigitMonth(QStringLiteral("(?<!M)M(?!M)"));
     QString format = locale.dateFormat(QLocale::ShortFormat);
     format.replace(kTwoDigitYear, QStringLiteral("yyyy"));
+    format.replace(kOneDigitDay, QStringLiteral("dd"));
+    format.replace(kOneDigitMonth, QStringLiteral("MM"));
     return locale.toString(date, format);
 }
 
