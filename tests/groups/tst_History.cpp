@@ -512,6 +512,35 @@ private slots:
 #endif
     }
 
+    // The simulated controller logs a changed setting written over the line as event 138, once per
+    // minute; a write of the value already held logs nothing.
+    void simulator_logs_setting_changes() {
+        GroupTestRig rig(3);
+        auto code0 = [&rig] { return int(rig.image.valueOr(152)); };
+        const int before = code0();
+        QVERIFY(before != 138);
+        auto write6 = [&rig](int reg, int value) {
+            QByteArray body;
+            body.append(char(1)).append(char(6));
+            body.append(char((reg - 1) >> 8)).append(char((reg - 1) & 0xFF));
+            body.append(char(value >> 8)).append(char(value & 0xFF));
+            return rig.engine.handleFrame(sim::SlaveEngine::withCrc(body));
+        };
+        const quint16 held = rig.image.valueOr(24);
+        QVERIFY(!write6(24, held).isEmpty());
+        QCOMPARE(code0(), before);  // same value: nothing changed
+        QVERIFY(!write6(24, held == 2080 ? 2400 : 2080).isEmpty());
+        QCOMPARE(code0(), 138);
+        QCOMPARE(int(rig.image.valueOr(153)), 1);
+        const quint16 record1Code = rig.image.valueOr(157);
+        QVERIFY(!write6(25, rig.image.valueOr(25) == 2080 ? 2400 : 2080).isEmpty());
+        QCOMPARE(rig.image.valueOr(157), record1Code);  // same minute: not logged twice
+        rig.image.advance(60'000);
+        QVERIFY(!write6(24, held).isEmpty());
+        QCOMPARE(code0(), 138);
+        QCOMPARE(int(rig.image.valueOr(157)), 138);  // a minute later: logged again
+    }
+
     // ---- message stacks ------------------------------------------------------------------------
 
     void sign_magnitude_data() {
