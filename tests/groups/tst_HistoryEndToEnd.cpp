@@ -31,6 +31,33 @@ private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
     void cleanupTestCase() { QLocale::setDefault(QLocale::system()); }
 
+    // Usage errors of the events command end with status 2 before any port is opened; a log file
+    // that cannot be written gives 4 after the list was printed.
+    void cliEventsArguments_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::newRow("unknown option") << QStringList{"events", "--bogus"} << 2;
+        QTest::newRow("--log without a value") << QStringList{"events", "--log"} << 2;
+        QTest::newRow("empty --log=") << QStringList{"events", "--log="} << 2;
+        QTest::newRow("bad global option") << QStringList{"--tries", "0", "events"} << 2;
+        QTest::newRow("port and device") << QStringList{"--port", "0", "--device", "/dev/null", "events"} << 2;
+        QTest::newRow("log in a missing folder") << QStringList{"--scan-rate", "60", "events", "--log",
+                                                                "/nonexistent-folder/x.log"}
+                                                 << 4;
+    }
+    void cliEventsArguments() {
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        const QString cli = QDir(QCoreApplication::applicationDirPath()).filePath("field-console-cli");
+        if (!QFile::exists(cli)) QSKIP("field-console-cli is not built");
+        QProcess p;
+        p.start(cli, args);
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), status);
+        const QByteArray out = p.readAllStandardOutput();
+        QCOMPARE(out.isEmpty(), status == 2);  // the list is printed unless the command line was wrong
+    }
+
     void listsSavesPrintsAndClears() {
 #ifndef Q_OS_UNIX
         QSKIP("the simulated controller program needs pseudo-terminals");
