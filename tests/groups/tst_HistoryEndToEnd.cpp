@@ -40,10 +40,10 @@ private slots:
         QTest::newRow("--log without a value") << QStringList{"events", "--log"} << 2;
         QTest::newRow("empty --log=") << QStringList{"events", "--log="} << 2;
         QTest::newRow("bad global option") << QStringList{"--tries", "0", "events"} << 2;
-        QTest::newRow("port and device") << QStringList{"--port", "0", "--device", "/dev/null", "events"} << 2;
-        QTest::newRow("log in a missing folder") << QStringList{"--scan-rate", "60", "events", "--log",
-                                                                "/nonexistent-folder/x.log"}
-                                                 << 4;
+        QTest::newRow("port and device")
+            << QStringList{"--port", "0", "--device", "/dev/null", "events"} << 2;
+        QTest::newRow("log in a missing folder")
+            << QStringList{"--scan-rate", "60", "events", "--log", "/nonexistent-folder/x.log"} << 4;
     }
     void cliEventsArguments() {
         QFETCH(QStringList, args);
@@ -65,7 +65,8 @@ private slots:
         const QString dir = QCoreApplication::applicationDirPath();
         const QString program = QDir(dir).filePath("m852-sim");
         const QString cli = QDir(dir).filePath("field-console-cli");
-        if (!QFile::exists(program) || !QFile::exists(cli)) QSKIP("m852-sim or field-console-cli is not built");
+        if (!QFile::exists(program) || !QFile::exists(cli))
+            QSKIP("m852-sim or field-console-cli is not built");
         sim::SimProcess sim(program);
         QVERIFY2(sim.start(), qPrintable(sim.errorString()));
 
@@ -90,8 +91,8 @@ private slots:
         // The list is the simulator's table: record 0 (the newest event) as its own registers say.
         const auto rec0 = sim.registers(150, 5);
         QVERIFY(rec0);
-        const QString first = EventList::Line(qint16(rec0->at(0)), data.EventDate(0), qint16(rec0->at(2)),
-                                              qint16(rec0->at(3)));
+        const QString first =
+            EventList::Line(qint16(rec0->at(0)), data.EventDate(0), qint16(rec0->at(2)), qint16(rec0->at(3)));
         const QString list = w->EventListText();
         QVERIFY2(list.startsWith(first + "\r\n"), qPrintable(list.left(200)));
         QVERIFY(list.count("\r\n") >= 30);
