@@ -32,6 +32,8 @@ struct WindowRow {
 // The test fails while a type the factory creates has no line here.
 constexpr WindowRow kWindows[] = {
     {3, "DW_M852_SourceInfo", "Source Info", true},
+    {7, "DW_M852_History", "Event History", false},
+    {16, "DW_M852_MsgLog", "Message Logs", false},
 };
 
 const WindowRow* rowOf(qint32 type) {

@@ -5,6 +5,7 @@
 #include <QTextStream>
 #include <cstdio>
 
+#include "CliEvents.h"
 #include "CliOptions.h"
 #include "CliSession.h"
 #include "CliSetup.h"
@@ -18,6 +19,7 @@ int main(int argc, char* argv[]) {
     QTextStream err(stderr);
 
     if (const auto code = CliSetup::run(app.arguments().mid(1), out, err)) return *code;
+    if (CliEvents::Handles(app.arguments().mid(1))) return CliEvents::Run(app, app.arguments().mid(1), out, err);
 
     QString error;
     const auto options = CliOptions::parse(app.arguments().mid(1), &error);
@@ -28,7 +30,7 @@ int main(int argc, char* argv[]) {
     }
     switch (options->command) {
         case CliOptions::Command::Help:
-            out << CliOptions::usage() << CliSetup::usage() << Qt::flush;
+            out << CliOptions::usage() << CliSetup::usage() << CliEvents::Usage() << Qt::flush;
             return 0;
         case CliOptions::Command::Version:
             out << "field-console-cli " << QCoreApplication::applicationVersion() << '\n' << Qt::flush;
