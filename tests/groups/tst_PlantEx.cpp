@@ -278,6 +278,19 @@ private slots:
         QCOMPARE(frameValues(writes[0]), (QList<quint16>{0, 120}));
     }
 
+    // A double-click on a frame opens the dialog, as on the labels and the background.
+    void frameDoubleClickOpensSetup() {
+        GroupTestRig rig;
+        CDisplayWindow* w = openExerciser(rig);
+        rig.cycle();
+        ScriptedUiServices ui;
+        ui.queueDialog(QStringLiteral("SU_M852_PlantEx"),
+                       [](QDialog& d) { return ScriptedUiServices::click(d, "cmdCancel"); });
+        auto* frame = w->findChild<QGroupBox*>("fraWarnings");
+        QTest::mouseDClick(frame, Qt::LeftButton, {}, QPoint(3, frame->height() - 3));
+        QVERIFY(ui.allConsumed());
+    }
+
     void runTimeKeys() {
         GroupTestRig rig;
         CDisplayWindow* w = openExerciser(rig);

@@ -135,7 +135,7 @@ QString DW_M852_PlantEx::TimeRemainingText(qint32 tenths) {
 
 QString DW_M852_PlantEx::PercentText(qint32 remaining, qint32 total) {
     if (total <= 0) return {};
-    return u'(' + NumberFormat::Format(double(remaining) / double(total) * 100.0, u"0") + QStringLiteral("%)");
+    return NumberFormat::Format(double(remaining) / double(total), u"(0%)");
 }
 
 void DW_M852_PlantEx::UpdateDisplay() {
@@ -189,6 +189,12 @@ void DW_M852_PlantEx::UpdateDisplay() {
     }
     fraCalExer->setEnabled(calendar);
     fraManExer->setEnabled(manual);
+}
+
+QList<QWidget*> DW_M852_PlantEx::SetupTargets() const {
+    QList<QWidget*> targets = CDisplayWindow::SetupTargets();
+    for (QGroupBox* frame : {fraManExer, fraCalExer, fraWarnings}) targets.append(frame);
+    return targets;
 }
 
 CSetupDialog* DW_M852_PlantEx::CreateSetupDialog(QWidget* owner) { return new SU_M852_PlantEx(owner); }
