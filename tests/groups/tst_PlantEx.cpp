@@ -14,6 +14,7 @@
 #include "groups/CDisplayWindow.h"
 #include "groups/InputValidation.h"
 #include "groups/plantex/C_M852_PlantEx.h"
+#include "groups/plantex/SU_M852_PlantEx.h"
 
 using namespace grouptest;
 
@@ -289,6 +290,34 @@ private slots:
         auto* frame = w->findChild<QGroupBox*>("fraWarnings");
         QTest::mouseDClick(frame, Qt::LeftButton, {}, QPoint(3, frame->height() - 3));
         QVERIFY(ui.allConsumed());
+    }
+
+    // A real click on Cancel while the run time is invalid closes the dialog and writes nothing.
+    void cancelWhileRunTimeInvalid() {
+        GroupTestRig rig;
+        C_M852_PlantEx data;
+        rig.cycle();
+        SU_M852_PlantEx dialog;
+        dialog.FillFromData(data);
+        dialog.show();
+        QApplication::setActiveWindow(&dialog);
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        auto* box = dialog.findChild<QLineEdit*>("txtExerLength");
+        box->setFocus();
+        QTRY_VERIFY(box->hasFocus());
+        box->setText("100:00");
+        QTest::keyClick(box, Qt::Key_Tab);
+        QTRY_VERIFY(box->hasFocus());
+        QCOMPARE(BackColor(box), kInvalidBackColor);
+        const qint16 queued = rig.manager().queueSize();
+        const QPoint at = dialog.cmdCancel()->rect().center();
+        QTest::mousePress(dialog.cmdCancel(), Qt::LeftButton, {}, at);
+        QCoreApplication::processEvents();
+        QTest::mouseRelease(dialog.cmdCancel(), Qt::LeftButton, {}, at);
+        QTRY_VERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(rig.manager().queueSize(), queued);
+        QCOMPARE(data.ExerLength(), 30);
     }
 
     void runTimeKeys() {
