@@ -2,7 +2,11 @@
 
 #include <array>
 
+#include "groups/calibration/DW_M852_Calibration.h"
+#include "groups/manual/DW_M852_Manual.h"
+#include "groups/nip/DW_M852_NIP.h"
 #include "groups/sourceinfo/DW_M852_SourceInfo.h"
+#include "groups/statemachine/DW_M852_StateMachine.h"
 
 namespace {
 
@@ -24,16 +28,16 @@ constexpr std::array<Maker, 21> kMakers = {
     nullptr,                    // 6 Load Control Time Delays
     nullptr,                    // 7 Event History
     nullptr,                    // 8 Common Alarms
-    nullptr,                    // 9 Manual Operations
+    &make<DW_M852_Manual>,      // 9 Manual Operations
     nullptr,                    // 10 System Summary
-    nullptr,                    // 11 State Machine Diagnostics
+    &make<DW_M852_StateMachine>, // 11 State Machine Diagnostics
     nullptr,                    // 12 Programmable Input/Output
-    nullptr,                    // 13 Network Interface Port
+    &make<DW_M852_NIP>,         // 13 Network Interface Port
     nullptr,                    // 14 System Information
     nullptr,                    // 15 Maintenance
     nullptr,                    // 16 Message Stacks
     nullptr,                    // 17 Exerciser
-    nullptr,                    // 18 Meter Calibration
+    &make<DW_M852_Calibration>, // 18 Meter Calibration
     nullptr,                    // 19 Active Time Delay
     nullptr,                    // 20 Exerciser Calendar
 };
