@@ -1,12 +1,14 @@
+
+
 #include "groups/DisplayWindowFactory.h"
-
-#include <array>
-
 #include "groups/calibration/DW_M852_Calibration.h"
+#include "groups/history/DW_M852_History.h"
 #include "groups/manual/DW_M852_Manual.h"
+#include "groups/msglog/DW_M852_MsgLog.h"
 #include "groups/nip/DW_M852_NIP.h"
 #include "groups/sourceinfo/DW_M852_SourceInfo.h"
 #include "groups/statemachine/DW_M852_StateMachine.h"
+#include <array>
 
 namespace {
 
@@ -26,7 +28,7 @@ constexpr std::array<Maker, 21> kMakers = {
     nullptr,                    // 4 Setpoints - Frequency
     nullptr,                    // 5 Setpoints - Voltage
     nullptr,                    // 6 Load Control Time Delays
-    nullptr,                    // 7 Event History
+    &make<DW_M852_History>,     // 7 Event History
     nullptr,                    // 8 Common Alarms
     &make<DW_M852_Manual>,      // 9 Manual Operations
     nullptr,                    // 10 System Summary
@@ -35,7 +37,7 @@ constexpr std::array<Maker, 21> kMakers = {
     &make<DW_M852_NIP>,         // 13 Network Interface Port
     nullptr,                    // 14 System Information
     nullptr,                    // 15 Maintenance
-    nullptr,                    // 16 Message Stacks
+    &make<DW_M852_MsgLog>,      // 16 Message Stacks
     nullptr,                    // 17 Exerciser
     &make<DW_M852_Calibration>, // 18 Meter Calibration
     nullptr,                    // 19 Active Time Delay

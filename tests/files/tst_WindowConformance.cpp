@@ -32,9 +32,11 @@ struct WindowRow {
 // The test fails while a type the factory creates has no line here.
 constexpr WindowRow kWindows[] = {
     {3, "DW_M852_SourceInfo", "Source Info", true},
+    {7, "DW_M852_History", "Event History", false},
     {9, "DW_M852_Manual", "Manual Operation", false},
     {11, "DW_M852_StateMachine", "State Machine", false},
     {13, "DW_M852_NIP", "Network Port", true},
+    {16, "DW_M852_MsgLog", "Message Logs", false},
     {18, "DW_M852_Calibration", "Meter Calibration", false},
 };
 
