@@ -36,7 +36,8 @@ inline QList<Write> writesOf(const QList<QByteArray>& frames) {
             w.values << quint16((quint8(f.at(4)) << 8) | quint8(f.at(5)));
         } else if (fn == 16) {
             const int n = (quint8(f.at(4)) << 8) | quint8(f.at(5));
-            for (int i = 0; i < n; ++i) w.values << quint16((quint8(f.at(7 + 2 * i)) << 8) | quint8(f.at(8 + 2 * i)));
+            for (int i = 0; i < n; ++i)
+                w.values << quint16((quint8(f.at(7 + 2 * i)) << 8) | quint8(f.at(8 + 2 * i)));
         } else {
             continue;
         }

@@ -12,7 +12,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     int failed = 0;
-    for (auto make : {makeNipTest, makeStateMachineTest, makeManualTest, makeCalibrationTest, makeNipEndToEndTest}) {
+    for (auto make :
+         {makeNipTest, makeStateMachineTest, makeManualTest, makeCalibrationTest, makeNipEndToEndTest}) {
         std::unique_ptr<QObject> test(make());
         failed += QTest::qExec(test.get(), argc, argv);
     }

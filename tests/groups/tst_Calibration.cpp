@@ -58,7 +58,8 @@ private slots:
         GroupTestRig rig;
         CDisplayWindow* w = openCalibration(rig);
         for (int s = 0; s < 2; ++s)
-            for (const QString& f : kFields) QVERIFY(box(w, QStringLiteral("txt%1_%2").arg(f).arg(s))->isVisibleTo(w));
+            for (const QString& f : kFields)
+                QVERIFY(box(w, QStringLiteral("txt%1_%2").arg(f).arg(s))->isVisibleTo(w));
         rig.image.set(28, quint16(phasesN));
         rig.image.set(29, quint16(phasesE));
         rig.cycle();
@@ -68,7 +69,8 @@ private slots:
             for (const QString& f : kFields) {
                 const bool shown = three || f == QLatin1String("L3L1");
                 for (const char* kind : {"txt", "lblTitle", "lblUnit"}) {
-                    auto* c = w->findChild<QWidget*>(QStringLiteral("%1%2_%3").arg(QLatin1String(kind), f).arg(s));
+                    auto* c =
+                        w->findChild<QWidget*>(QStringLiteral("%1%2_%3").arg(QLatin1String(kind), f).arg(s));
                     QVERIFY(c);
                     QCOMPARE(c->isVisibleTo(w), shown);
                 }
@@ -84,12 +86,18 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<int>("index");  // register 1400 + index
         QTest::addColumn<int>("value");
-        QTest::newRow("Source N A - N 277.3 -> 1406") << "txtL1L0_0" << "277.3" << 6 << 2773;
-        QTest::newRow("Source E L1 - L2 (single-phase) -> 1405") << "txtL3L1_1" << "240" << 5 << 2400;
-        QTest::newRow("Source N A - B 480.5 -> 1400") << "txtL1L2_0" << "480.5" << 0 << 4805;
-        QTest::newRow("Source E C - N 277.39 -> 1411") << "txtL3L0_1" << "277.39" << 11 << 2773;
-        QTest::newRow("Source N B - C .5 -> 1401") << "txtL2L3_0" << ".5" << 1 << 5;
-        QTest::newRow("Source E B - N 3276.7 -> 1410") << "txtL2L0_1" << "3276.7" << 10 << 32767;
+        QTest::newRow("Source N A - N 277.3 -> 1406") << "txtL1L0_0"
+                                                      << "277.3" << 6 << 2773;
+        QTest::newRow("Source E L1 - L2 (single-phase) -> 1405") << "txtL3L1_1"
+                                                                 << "240" << 5 << 2400;
+        QTest::newRow("Source N A - B 480.5 -> 1400") << "txtL1L2_0"
+                                                      << "480.5" << 0 << 4805;
+        QTest::newRow("Source E C - N 277.39 -> 1411") << "txtL3L0_1"
+                                                       << "277.39" << 11 << 2773;
+        QTest::newRow("Source N B - C .5 -> 1401") << "txtL2L3_0"
+                                                   << ".5" << 1 << 5;
+        QTest::newRow("Source E B - N 3276.7 -> 1410") << "txtL2L0_1"
+                                                       << "3276.7" << 10 << 32767;
     }
     void apply() {
         QFETCH(QString, name);

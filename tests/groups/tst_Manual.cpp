@@ -39,7 +39,8 @@ private slots:
         QCOMPARE(w->windowTitle(), QStringLiteral("Manual Operation"));
         for (const QString& n : kCommandButtons) QVERIFY(!button(w, n)->isEnabled());
         for (int k = 1; k <= 4; ++k) {
-            QCOMPARE(button(w, QStringLiteral("cmdOutput_%1").arg(k))->text(), QStringLiteral("Relay #%1 OFF").arg(k));
+            QCOMPARE(button(w, QStringLiteral("cmdOutput_%1").arg(k))->text(),
+                     QStringLiteral("Relay #%1 OFF").arg(k));
             QVERIFY(!button(w, QStringLiteral("cmdOutput_%1").arg(k))->isEnabled());
         }
         QCOMPARE(button(w, "cmdTransferToOff")->text(), QStringLiteral("Transfer to OFF"));
@@ -50,11 +51,16 @@ private slots:
         QTest::addColumn<int>("reg600");
         QTest::addColumn<QString>("on");       // one character per relay: 1 = on
         QTest::addColumn<QString>("enabled");  // 1 = switchable
-        QTest::newRow("0x0003") << 0x0003 << "1000" << "1000";
-        QTest::newRow("0x00AA") << 0x00AA << "0000" << "1111";
-        QTest::newRow("0x0055") << 0x0055 << "1111" << "0000";
-        QTest::newRow("0x00C4") << 0x00C4 << "0101" << "0001";
-        QTest::newRow("0xFF00 high byte ignored") << 0xFF00 << "0000" << "0000";
+        QTest::newRow("0x0003") << 0x0003 << "1000"
+                                << "1000";
+        QTest::newRow("0x00AA") << 0x00AA << "0000"
+                                << "1111";
+        QTest::newRow("0x0055") << 0x0055 << "1111"
+                                << "0000";
+        QTest::newRow("0x00C4") << 0x00C4 << "0101"
+                                << "0001";
+        QTest::newRow("0xFF00 high byte ignored") << 0xFF00 << "0000"
+                                                  << "0000";
     }
     void relays() {
         QFETCH(int, reg600);

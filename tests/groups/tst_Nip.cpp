@@ -66,12 +66,18 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("addrText");
         QTest::addColumn<QString>("baudText");  // selected entry, empty for none
-        QTest::newRow("246, 9600") << 246 << 5 << "246" << "9600";
-        QTest::newRow("247, 19200") << 247 << 6 << "247" << "19200";
-        QTest::newRow("1, 19200") << 1 << 6 << "1" << "19200";
-        QTest::newRow("0, 57600") << 0 << 8 << "" << "";
-        QTest::newRow("248, 4800") << 248 << 4 << "" << "";
-        QTest::newRow("0xFFFF, 0") << 0xFFFF << 0 << "" << "";
+        QTest::newRow("246, 9600") << 246 << 5 << "246"
+                                   << "9600";
+        QTest::newRow("247, 19200") << 247 << 6 << "247"
+                                    << "19200";
+        QTest::newRow("1, 19200") << 1 << 6 << "1"
+                                  << "19200";
+        QTest::newRow("0, 57600") << 0 << 8 << ""
+                                  << "";
+        QTest::newRow("248, 4800") << 248 << 4 << ""
+                                   << "";
+        QTest::newRow("0xFFFF, 0") << 0xFFFF << 0 << ""
+                                   << "";
     }
     void fill() {
         QFETCH(int, address);

@@ -40,9 +40,9 @@ private slots:
         GroupTestRig rig;
         QVERIFY(rig.windows().CreateWnd(C_M852_StateMachine::kWinID, 0, 0, 0));
         CDisplayWindow* w = rig.windows().DisplayWindows().constFirst();
-        const char* names[] = {"lblContactorState", "lblContactorPosition", "lblContactorFunction",
-                               "lblPreferredSource", "lblStandbySource",    "lblShutdownCause",
-                               "lblAutoManual",     "lblForcingToOff",      "lblAreaProtection"};
+        const char* names[] = {"lblContactorState",  "lblContactorPosition", "lblContactorFunction",
+                               "lblPreferredSource", "lblStandbySource",     "lblShutdownCause",
+                               "lblAutoManual",      "lblForcingToOff",      "lblAreaProtection"};
         for (const char* n : names) QCOMPARE(labelText(w, n), QStringLiteral("---"));
         const quint16 regs[] = {7, 2, 11, 0, 1, 0xFFFB /* -5 */, 32767};
         for (int i = 0; i < 7; ++i) rig.image.set(1500 + i, regs[i]);

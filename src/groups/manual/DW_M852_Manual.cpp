@@ -16,13 +16,13 @@
 namespace {
 
 // String-table ids of the window's texts.
-constexpr int kIdCaption = 1075;        // "Manual Operation"
-constexpr int kIdStart = 1076;          // "Start"
-constexpr int kIdStop = 1077;           // "Stop"
-constexpr int kIdTransferToOff = 1078;  // "Transfer to OFF"
-constexpr int kIdPeakShave = 1079;      // "Peak Shave"
-constexpr int kIdSysTest = 1080;        // "System Test"
-constexpr int kIdProgTransition = 1081; // "Programmed Transition"
+constexpr int kIdCaption = 1075;         // "Manual Operation"
+constexpr int kIdStart = 1076;           // "Start"
+constexpr int kIdStop = 1077;            // "Stop"
+constexpr int kIdTransferToOff = 1078;   // "Transfer to OFF"
+constexpr int kIdPeakShave = 1079;       // "Peak Shave"
+constexpr int kIdSysTest = 1080;         // "System Test"
+constexpr int kIdProgTransition = 1081;  // "Programmed Transition"
 
 QString str(int id, const char* fallback) {
     return StringTable::lookup(id).value_or(QString::fromLatin1(fallback));
@@ -76,10 +76,10 @@ DW_M852_Manual::DW_M852_Manual(std::unique_ptr<C_M852_Manual> data, QWidget* par
     testLayout->addWidget(cmdStopSysTest);
 
     auto* fraProgTransition = frame(str(kIdProgTransition, "Programmed Transition"), "fraProgTransition");
-    cmdTransferToOff =
-        button(str(kIdTransferToOff, "Transfer to OFF"), QStringLiteral("cmdTransferToOff"), fraProgTransition);
-    cmdResumeNormalOp = button(QStringLiteral("Resume Normal Ops"), QStringLiteral("cmdResumeNormalOp"),
-                               fraProgTransition);
+    cmdTransferToOff = button(str(kIdTransferToOff, "Transfer to OFF"), QStringLiteral("cmdTransferToOff"),
+                              fraProgTransition);
+    cmdResumeNormalOp =
+        button(QStringLiteral("Resume Normal Ops"), QStringLiteral("cmdResumeNormalOp"), fraProgTransition);
     auto* progLayout = new QHBoxLayout(fraProgTransition);
     progLayout->addWidget(cmdTransferToOff);
     progLayout->addWidget(cmdResumeNormalOp);
@@ -87,8 +87,8 @@ DW_M852_Manual::DW_M852_Manual(std::unique_ptr<C_M852_Manual> data, QWidget* par
     auto* fraOutputs = frame(QStringLiteral("Modbus Controlled Relay Outputs"), "fraOutputs");
     auto* outLayout = new QGridLayout(fraOutputs);
     for (int k = 1; k <= 4; ++k) {
-        cmdOutput[k] = button(QStringLiteral("Relay #%1 OFF").arg(k), QStringLiteral("cmdOutput_%1").arg(k),
-                              fraOutputs);
+        cmdOutput[k] =
+            button(QStringLiteral("Relay #%1 OFF").arg(k), QStringLiteral("cmdOutput_%1").arg(k), fraOutputs);
         // Wide enough for "Output #k OFF" and "Relay #k OFF" alike.
         cmdOutput[k]->setMinimumWidth(
             cmdOutput[k]->fontMetrics().horizontalAdvance(QStringLiteral("Output #8 OFF")) + 24);
@@ -102,11 +102,15 @@ DW_M852_Manual::DW_M852_Manual(std::unique_ptr<C_M852_Manual> data, QWidget* par
     layout->addWidget(fraOutputs, 2, 0, 1, 2);
     layout->setRowStretch(3, 1);
 
-    connect(cmdStartPeakShave, &QPushButton::clicked, this, [this] { runCommand(&C_M852_Manual::StartPeakShave); });
-    connect(cmdStopPeakShave, &QPushButton::clicked, this, [this] { runCommand(&C_M852_Manual::StopPeakShave); });
-    connect(cmdStartSysTest, &QPushButton::clicked, this, [this] { runCommand(&C_M852_Manual::StartSysTest); });
+    connect(cmdStartPeakShave, &QPushButton::clicked, this,
+            [this] { runCommand(&C_M852_Manual::StartPeakShave); });
+    connect(cmdStopPeakShave, &QPushButton::clicked, this,
+            [this] { runCommand(&C_M852_Manual::StopPeakShave); });
+    connect(cmdStartSysTest, &QPushButton::clicked, this,
+            [this] { runCommand(&C_M852_Manual::StartSysTest); });
     connect(cmdStopSysTest, &QPushButton::clicked, this, [this] { runCommand(&C_M852_Manual::StopSysTest); });
-    connect(cmdTransferToOff, &QPushButton::clicked, this, [this] { runCommand(&C_M852_Manual::TransferToOff); });
+    connect(cmdTransferToOff, &QPushButton::clicked, this,
+            [this] { runCommand(&C_M852_Manual::TransferToOff); });
     connect(cmdResumeNormalOp, &QPushButton::clicked, this,
             [this] { runCommand(&C_M852_Manual::ResumeNormalOp); });
 
@@ -144,7 +148,8 @@ void DW_M852_Manual::UpdateDisplay() {
     cmdStartSysTest->setEnabled(may && !d.SysTestActive());
     for (int k = 1; k <= 4; ++k) {
         cmdOutput[k]->setEnabled(may && d.RelayEnabled(k));
-        cmdOutput[k]->setText(QStringLiteral("Output #%1 %2").arg(k).arg(d.RelayOn(k) ? QStringLiteral("ON")
-                                                                                       : QStringLiteral("OFF")));
+        cmdOutput[k]->setText(QStringLiteral("Output #%1 %2")
+                                  .arg(k)
+                                  .arg(d.RelayOn(k) ? QStringLiteral("ON") : QStringLiteral("OFF")));
     }
 }

@@ -100,7 +100,8 @@ void SU_M852_NIP::stepAddress(int delta) {
     const int current = txtAddr->text().trimmed().toInt(&ok);
     // An empty or unreadable box starts from the bottom of the range.
     const int next = ok ? current + delta : C_M852_NIP::kMinAddress;
-    txtAddr->setText(QString::number(std::clamp(next, int(C_M852_NIP::kMinAddress), int(C_M852_NIP::kMaxAddress))));
+    txtAddr->setText(
+        QString::number(std::clamp(next, int(C_M852_NIP::kMinAddress), int(C_M852_NIP::kMaxAddress))));
     (void)ValidateRange(txtAddr, C_M852_NIP::kMinAddress, C_M852_NIP::kMaxAddress);
 }
 
