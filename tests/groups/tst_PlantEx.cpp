@@ -83,9 +83,9 @@ private slots:
         QCOMPARE(labelText(w, "lblPercentRemaining"), QStringLiteral("(0%)"));
         QVERIFY(!w->findChild<QLabel*>("lblExerInhibitedIndicator")->isVisibleTo(w));
         rig.image.set(901, 5999);
-        rig.image.set(902, 870);                          // 2:30 PM
-        rig.image.set(903, (26 << 9) | (7 << 5) | 4);     // 4 July 2026
-        rig.image.set(743, 0x0001 | 0x0004 | 0x0010);     // transfer and exercise inhibited, 2 weeks
+        rig.image.set(902, 870);                       // 2:30 PM
+        rig.image.set(903, (26 << 9) | (7 << 5) | 4);  // 4 July 2026
+        rig.image.set(743, 0x0001 | 0x0004 | 0x0010);  // transfer and exercise inhibited, 2 weeks
         rig.cycle();
         QCOMPARE(labelText(w, "lblExerLength"), QStringLiteral("99:59"));
         QCOMPARE(labelText(w, "lblExerTime"), QStringLiteral("2:30 PM"));
@@ -136,11 +136,16 @@ private slots:
         QTest::addColumn<int>("total");
         QTest::addColumn<QString>("time");
         QTest::addColumn<QString>("percent");
-        QTest::newRow("exercise, half done") << 14 << 125 << 250 << "0:12:30" << "(50%)";
-        QTest::newRow("exercise, 7 tenths") << 14 << 7 << 600 << "0:00:42" << "(1%)";
-        QTest::newRow("exercise, 90 minutes") << 14 << 900 << 900 << "1:30:00" << "(100%)";
-        QTest::newRow("exercise, total 0 keeps the percentage") << 14 << 125 << 0 << "0:12:30" << "(7%)";
-        QTest::newRow("another timer") << 13 << 125 << 250 << "0:00:00" << "(0%)";
+        QTest::newRow("exercise, half done") << 14 << 125 << 250 << "0:12:30"
+                                             << "(50%)";
+        QTest::newRow("exercise, 7 tenths") << 14 << 7 << 600 << "0:00:42"
+                                            << "(1%)";
+        QTest::newRow("exercise, 90 minutes") << 14 << 900 << 900 << "1:30:00"
+                                              << "(100%)";
+        QTest::newRow("exercise, total 0 keeps the percentage") << 14 << 125 << 0 << "0:12:30"
+                                                                << "(7%)";
+        QTest::newRow("another timer") << 13 << 125 << 250 << "0:00:00"
+                                       << "(0%)";
     }
     void timeRemaining() {
         QFETCH(int, timer);
@@ -169,9 +174,12 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("option");
         QTest::addColumn<QList<quint16>>("written");
-        QTest::newRow("1:30, override") << "1:30" << "optCalendarOverride" << QList<quint16>{2, 90};
-        QTest::newRow("45, calendar") << "45" << "optCalendar" << QList<quint16>{1, 45};
-        QTest::newRow("99:59, manual") << "99:59" << "optManMode" << QList<quint16>{0, 5999};
+        QTest::newRow("1:30, override") << "1:30"
+                                        << "optCalendarOverride" << QList<quint16>{2, 90};
+        QTest::newRow("45, calendar") << "45"
+                                      << "optCalendar" << QList<quint16>{1, 45};
+        QTest::newRow("99:59, manual") << "99:59"
+                                       << "optManMode" << QList<quint16>{0, 5999};
         QTest::newRow("no edit") << QString() << QString() << QList<quint16>{0, 30};
     }
     void dialogWritesModeAndRunTime() {

@@ -35,8 +35,8 @@ protected:
         if (c == u':') {
             auto* box = qobject_cast<QLineEdit*>(watched);
             // A ":" that replaces the selected one is not a second one.
-            const QString kept = box ? box->text().remove(box->selectionStart(), box->selectedText().size())
-                                     : QString();
+            const QString kept =
+                box ? box->text().remove(box->selectionStart(), box->selectedText().size()) : QString();
             if (!kept.contains(u':')) return false;
         }
         ui::services().beep();
