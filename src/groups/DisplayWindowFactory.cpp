@@ -2,13 +2,17 @@
 
 #include <array>
 
-#include "groups/history/DW_M852_History.h"
-#include "groups/msglog/DW_M852_MsgLog.h"
 #include "groups/calendar/DW_M852_Calendar.h"
+#include "groups/calibration/DW_M852_Calibration.h"
 #include "groups/datetime/DW_M852_DateTime.h"
 #include "groups/dipswitch/DW_M852_DIPSwitch.h"
+#include "groups/history/DW_M852_History.h"
+#include "groups/manual/DW_M852_Manual.h"
+#include "groups/msglog/DW_M852_MsgLog.h"
+#include "groups/nip/DW_M852_NIP.h"
 #include "groups/plantex/DW_M852_PlantEx.h"
 #include "groups/sourceinfo/DW_M852_SourceInfo.h"
+#include "groups/statemachine/DW_M852_StateMachine.h"
 
 namespace {
 
@@ -30,16 +34,16 @@ constexpr std::array<Maker, 21> kMakers = {
     nullptr,                    // 6 Load Control Time Delays
     &make<DW_M852_History>,     // 7 Event History
     nullptr,                    // 8 Common Alarms
-    nullptr,                    // 9 Manual Operations
+    &make<DW_M852_Manual>,      // 9 Manual Operations
     nullptr,                    // 10 System Summary
-    nullptr,                    // 11 State Machine Diagnostics
+    &make<DW_M852_StateMachine>, // 11 State Machine Diagnostics
     nullptr,                    // 12 Programmable Input/Output
-    nullptr,                    // 13 Network Interface Port
+    &make<DW_M852_NIP>,         // 13 Network Interface Port
     nullptr,                    // 14 System Information
     nullptr,                    // 15 Maintenance
     &make<DW_M852_MsgLog>,      // 16 Message Stacks
     &make<DW_M852_PlantEx>,     // 17 Exerciser
-    nullptr,                    // 18 Meter Calibration
+    &make<DW_M852_Calibration>, // 18 Meter Calibration
     nullptr,                    // 19 Active Time Delay
     &make<DW_M852_Calendar>,    // 20 Exerciser Calendar
 };

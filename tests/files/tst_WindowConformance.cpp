@@ -35,8 +35,12 @@ constexpr WindowRow kWindows[] = {
     {2, "DW_M852_DIPSwitch", "DIP Switch Settings", false},
     {3, "DW_M852_SourceInfo", "Source Info", true},
     {7, "DW_M852_History", "Event History", false},
+    {9, "DW_M852_Manual", "Manual Operation", false},
+    {11, "DW_M852_StateMachine", "State Machine", false},
+    {13, "DW_M852_NIP", "Network Port", true},
     {16, "DW_M852_MsgLog", "Message Logs", false},
     {17, "DW_M852_PlantEx", "Exerciser", true},
+    {18, "DW_M852_Calibration", "Meter Calibration", false},
     {20, "DW_M852_Calendar", "Calendar Mode", true},
 };
 
