@@ -31,7 +31,15 @@ struct WindowRow {
 // role, connection and freshness, open counts and the screen-file round trip in all three states.
 // The test fails while a type the factory creates has no line here.
 constexpr WindowRow kWindows[] = {
+    {1, "DW_M852_TimeDelay", "Time Delays", true},
     {3, "DW_M852_SourceInfo", "Source Info", true},
+    {4, "DW_M852_FreqSet", "Frequency Setpoints", true},
+    {5, "DW_M852_VoltSet", "Voltage Setpoints", true},
+    {6, "DW_M852_LoadCtrl", "Load Control", true},
+    {7, "DW_M852_History", "Event History", false},
+    {10, "DW_M852_SysSummary", "System Summary", true},
+    {16, "DW_M852_MsgLog", "Message Logs", false},
+    {19, "DW_M852_ActiveTimeDelay", "Active Time Delay", false},
 };
 
 const WindowRow* rowOf(qint32 type) {
