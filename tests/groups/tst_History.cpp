@@ -204,23 +204,23 @@ private slots:
         QTest::addColumn<int>("date");
         QTest::addColumn<QString>("line");  // empty: no line at all
         const int d = 0x3989;               // 9 December 2028
-        QTest::newRow("example: code 2 set") << 2 << 1 << 605 << d << "10:05 12/9/2028    Test Button";
+        QTest::newRow("example: code 2 set") << 2 << 1 << 605 << d << "10:05 12/09/2028    Test Button";
         QTest::newRow("code 0 skipped") << 0 << 1 << 605 << d << "";
         QTest::newRow("code 232 skipped") << 232 << 1 << 605 << d << "";
         QTest::newRow("code 1000 skipped") << 1000 << 1 << 605 << d << "";
         QTest::newRow("negative code skipped") << -1 << 1 << 605 << d << "";
-        QTest::newRow("code 1 shown") << 1 << 1 << 0 << d << "00:00 12/9/2028    End Time Delay Button";
-        QTest::newRow("code 231 shown") << 231 << 1 << 1439 << d << "23:59 12/9/2028    DEBUG: Error Ref #3231";
-        QTest::newRow("state 0 cleared") << 2 << 0 << 605 << d << "10:05 12/9/2028    Test Button Released";
-        QTest::newRow("state 2 cleared") << 2 << 2 << 605 << d << "10:05 12/9/2028    Test Button Released";
-        QTest::newRow("state -1 cleared") << 2 << -1 << 605 << d << "10:05 12/9/2028    Test Button Released";
-        QTest::newRow("placeholder 20") << 20 << 1 << 605 << d << "10:05 12/9/2028    DEBUG: Error Ref #3020";
+        QTest::newRow("code 1 shown") << 1 << 1 << 0 << d << "00:00 12/09/2028    End Time Delay Button";
+        QTest::newRow("code 231 shown") << 231 << 1 << 1439 << d << "23:59 12/09/2028    DEBUG: Error Ref #3231";
+        QTest::newRow("state 0 cleared") << 2 << 0 << 605 << d << "10:05 12/09/2028    Test Button Released";
+        QTest::newRow("state 2 cleared") << 2 << 2 << 605 << d << "10:05 12/09/2028    Test Button Released";
+        QTest::newRow("state -1 cleared") << 2 << -1 << 605 << d << "10:05 12/09/2028    Test Button Released";
+        QTest::newRow("placeholder 20") << 20 << 1 << 605 << d << "10:05 12/09/2028    DEBUG: Error Ref #3020";
         QTest::newRow("placeholder 166 cleared") << 166 << 0 << 605 << d
-                                                 << "10:05 12/9/2028    DEBUG: Error Ref # 3666";
+                                                 << "10:05 12/09/2028    DEBUG: Error Ref # 3666";
         QTest::newRow("date word 0") << 135 << 1 << 605 << 0 << "10:05 11/30/1999    System Ready";
         QTest::newRow("date with bit 15 decodes") << 135 << 0 << 605 << ((70 << 9) | (3 << 5) | 15)
-                                                  << "10:05 3/15/2070    System Not Ready";
-        QTest::newRow("time past midnight carries") << 135 << 1 << 1445 << d << "00:05 12/9/2028    System Ready";
+                                                  << "10:05 03/15/2070    System Not Ready";
+        QTest::newRow("time past midnight carries") << 135 << 1 << 1445 << d << "00:05 12/09/2028    System Ready";
     }
     void list_lines() {
         QFETCH(int, code);
@@ -246,8 +246,8 @@ private slots:
         QCOMPARE(EventList::Build(h), QString());  // all zero before any reply
         QVERIFY(h.DecodeReply(*reply(350, tableBlock(0, 60, 0x3989, 3, 1))));   // record 40
         QVERIFY(h.DecodeReply(*reply(250, tableBlock(19, 120, 0x3989, 4, 0))));  // record 39
-        QCOMPARE(EventList::Build(h), QStringLiteral("02:00 12/9/2028    Lamp Test Button Released\r\n"
-                                                     "01:00 12/9/2028    Exercise Button\r\n"));
+        QCOMPARE(EventList::Build(h), QStringLiteral("02:00 12/09/2028    Lamp Test Button Released\r\n"
+                                                     "01:00 12/09/2028    Exercise Button\r\n"));
         QVERIFY_THROWS_EXCEPTION(IndexOutOfRangeError, (void)h.EventCode(100));
         QVERIFY_THROWS_EXCEPTION(IndexOutOfRangeError, (void)h.EventTime(-1));
         QVERIFY_THROWS_EXCEPTION(IndexOutOfRangeError, (void)h.EventData(0, 3));
@@ -486,10 +486,10 @@ private slots:
 #else
         QTemporaryDir dir;
         const QString path = dir.filePath("good.log");
-        const QByteArray good("10:05 12/9/2028    Test Button\r\n\r\n");
+        const QByteArray good("10:05 12/09/2028    Test Button\r\n\r\n");
         writeFile(path, good);
         QString list;
-        for (int i = 0; i < 200; ++i) list += QStringLiteral("10:05 12/9/2028    Test Button\r\n");
+        for (int i = 0; i < 200; ++i) list += QStringLiteral("10:05 12/09/2028    Test Button\r\n");
 
         struct rlimit old {};
         getrlimit(RLIMIT_FSIZE, &old);
@@ -510,6 +510,35 @@ private slots:
         QCOMPARE(readAll(path), good);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"good.log"});
 #endif
+    }
+
+    // The simulated controller logs a changed setting written over the line as event 138, once per
+    // minute; a write of the value already held logs nothing.
+    void simulator_logs_setting_changes() {
+        GroupTestRig rig(3);
+        auto code0 = [&rig] { return int(rig.image.valueOr(152)); };
+        const int before = code0();
+        QVERIFY(before != 138);
+        auto write6 = [&rig](int reg, int value) {
+            QByteArray body;
+            body.append(char(1)).append(char(6));
+            body.append(char((reg - 1) >> 8)).append(char((reg - 1) & 0xFF));
+            body.append(char(value >> 8)).append(char(value & 0xFF));
+            return rig.engine.handleFrame(sim::SlaveEngine::withCrc(body));
+        };
+        const quint16 held = rig.image.valueOr(24);
+        QVERIFY(!write6(24, held).isEmpty());
+        QCOMPARE(code0(), before);  // same value: nothing changed
+        QVERIFY(!write6(24, held == 2080 ? 2400 : 2080).isEmpty());
+        QCOMPARE(code0(), 138);
+        QCOMPARE(int(rig.image.valueOr(153)), 1);
+        const quint16 record1Code = rig.image.valueOr(157);
+        QVERIFY(!write6(25, rig.image.valueOr(25) == 2080 ? 2400 : 2080).isEmpty());
+        QCOMPARE(rig.image.valueOr(157), record1Code);  // same minute: not logged twice
+        rig.image.advance(60'000);
+        QVERIFY(!write6(24, held).isEmpty());
+        QCOMPARE(code0(), 138);
+        QCOMPARE(int(rig.image.valueOr(157)), 138);  // a minute later: logged again
     }
 
     // ---- message stacks ------------------------------------------------------------------------

@@ -62,7 +62,7 @@ void DW_M852_History::buildUi() {
     m_txtEvents->setMinimumSize(fm.horizontalAdvance(QStringLiteral("00:00 12/31/2028    ")) +
                                     fm.horizontalAdvance(QStringLiteral("Transfer from Preferred Time Delay Timeout")) +
                                     40,
-                                fm.lineSpacing() * 14);
+                                fm.lineSpacing() * 18);
     top->addWidget(m_txtEvents, 1);
 
     auto* bottom = new QHBoxLayout();
