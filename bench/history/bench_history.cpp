@@ -137,7 +137,8 @@ int main(int argc, char** argv) {
 #endif
                 qPrintable(QGuiApplication::platformName()));
     std::printf("runs: %d x %d repetitions; event list of %d lines; locale %s%s\n", runs, reps, lines,
-                qPrintable(QLocale().name()), args.contains(QStringLiteral("--system-locale")) ? " (system)" : "");
+                qPrintable(QLocale().name()),
+                args.contains(QStringLiteral("--system-locale")) ? " (system)" : "");
     print("event list rebuild (100 records)", stats(build), build.size());
     print("history reply, block 150: decode + refresh (list unchanged)", stats(reply), reply.size());
     print("whole scan tick, Source Info open", stats(tickSource), tickSource.size());

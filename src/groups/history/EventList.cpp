@@ -64,7 +64,8 @@ struct LineFormat {
     }
     [[nodiscard]] QString line(qint16 time, const QString& dateText, qint16 code, qint16 state) const {
         const int id = EventList::kSetTextBase + code + (state == 1 ? 0 : EventList::kClearedOffset);
-        return this->time(time) + QLatin1Char(' ') + dateText + QStringLiteral("    ") + StringTable::text(id);
+        return this->time(time) + QLatin1Char(' ') + dateText + QStringLiteral("    ") +
+               StringTable::text(id);
     }
 
     const QLocale& locale;
@@ -139,19 +140,18 @@ void WriteLogFile(const QString& fileName, const QString& listText) {
     // a truncated one. Written directly, a short write is seen here and nothing is committed.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         const bool denied = file.error() == QFileDevice::PermissionsError;
-        throw ComponentError(denied ? 70 : 75, source,
-                             QStringLiteral("%1: %2 (%3)")
-                                 .arg(denied ? QStringLiteral("Permission denied")
-                                             : QStringLiteral("Path/File access error"),
-                                      fileName, file.errorString()));
+        throw ComponentError(
+            denied ? 70 : 75, source,
+            QStringLiteral("%1: %2 (%3)")
+                .arg(denied ? QStringLiteral("Permission denied") : QStringLiteral("Path/File access error"),
+                     fileName, file.errorString()));
     }
     const QByteArray bytes = (listText + kCrLf).toUtf8();
     if (file.write(bytes) != bytes.size() || !file.flush() || file.error() != QFileDevice::NoError ||
         !file.commit()) {
         const QString reason = file.errorString();
         file.cancelWriting();
-        throw ComponentError(57, source,
-                             QStringLiteral("Device I/O error: %1 (%2)").arg(fileName, reason));
+        throw ComponentError(57, source, QStringLiteral("Device I/O error: %1 (%2)").arg(fileName, reason));
     }
 }
 

@@ -14,7 +14,8 @@ QDate Decode(qint16 word) {
 
 qint16 Encode(const QDate& date) {
     if (!date.isValid() || date.year() < 2000 || date.year() > 2127) return 0;
-    const unsigned word = (unsigned(date.year() - 2000) << 9) | (unsigned(date.month()) << 5) | unsigned(date.day());
+    const unsigned word =
+        (unsigned(date.year() - 2000) << 9) | (unsigned(date.month()) << 5) | unsigned(date.day());
     return static_cast<qint16>(static_cast<quint16>(word));
 }
 
