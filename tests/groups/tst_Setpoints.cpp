@@ -3,8 +3,8 @@
 #include <QTest>
 
 #include "ScriptedUiServices.h"
-#include "base/ComponentError.h"
 #include "SetpointTestUtil.h"
+#include "base/ComponentError.h"
 #include "groups/InputValidation.h"
 #include "groups/freqset/C_M852_FreqSet.h"
 #include "groups/voltset/C_M852_VoltSet.h"
@@ -104,10 +104,14 @@ private slots:
         QTest::addColumn<int>("type");
         QTest::addColumn<QString>("debounceN");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("voltage, no edit") << kVolt << "" << "45:110,95,90,90,5 50:110,95,90,90,5";
-        QTest::newRow("voltage, 2.25 s") << kVolt << "2.25" << "45:110,95,90,90,22 50:110,95,90,90,5";
-        QTest::newRow("frequency, no edit") << kFreq << "" << "55:102,110,97,90,30,102,110,97,90,30";
-        QTest::newRow("frequency, 15 s") << kFreq << "15" << "55:102,110,97,90,150,102,110,97,90,30";
+        QTest::newRow("voltage, no edit") << kVolt << ""
+                                          << "45:110,95,90,90,5 50:110,95,90,90,5";
+        QTest::newRow("voltage, 2.25 s") << kVolt << "2.25"
+                                         << "45:110,95,90,90,22 50:110,95,90,90,5";
+        QTest::newRow("frequency, no edit") << kFreq << ""
+                                            << "55:102,110,97,90,30,102,110,97,90,30";
+        QTest::newRow("frequency, 15 s") << kFreq << "15"
+                                         << "55:102,110,97,90,150,102,110,97,90,30";
     }
     void writes() {
         QFETCH(int, type);
@@ -138,17 +142,28 @@ private slots:
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("entered");
         QTest::addColumn<bool>("valid");
-        QTest::newRow("volt debounce 9.9") << kVolt << "txtDebounceTime_0" << "9.9" << true;
-        QTest::newRow("volt debounce 10") << kVolt << "txtDebounceTime_1" << "10" << false;
-        QTest::newRow("volt debounce 0") << kVolt << "txtDebounceTime_0" << "0" << false;
-        QTest::newRow("volt under pickup 85") << kVolt << "txtUnderPick_0" << "85" << true;
-        QTest::newRow("volt under pickup 84") << kVolt << "txtUnderPick_0" << "84" << false;
-        QTest::newRow("volt over dropout 136") << kVolt << "txtOverDrop_1" << "136" << false;
-        QTest::newRow("freq dropout time 15") << kFreq << "txtDebounceTime_0" << "15" << true;
-        QTest::newRow("freq dropout time 15.1") << kFreq << "txtDebounceTime_0" << "15.1" << false;
-        QTest::newRow("freq over dropout 101") << kFreq << "txtOverDrop_0" << "101" << true;
-        QTest::newRow("freq over pickup 121") << kFreq << "txtOverPick_1" << "121" << false;
-        QTest::newRow("freq under pickup empty") << kFreq << "txtUnderPick_0" << "" << false;
+        QTest::newRow("volt debounce 9.9") << kVolt << "txtDebounceTime_0"
+                                           << "9.9" << true;
+        QTest::newRow("volt debounce 10") << kVolt << "txtDebounceTime_1"
+                                          << "10" << false;
+        QTest::newRow("volt debounce 0") << kVolt << "txtDebounceTime_0"
+                                         << "0" << false;
+        QTest::newRow("volt under pickup 85") << kVolt << "txtUnderPick_0"
+                                              << "85" << true;
+        QTest::newRow("volt under pickup 84") << kVolt << "txtUnderPick_0"
+                                              << "84" << false;
+        QTest::newRow("volt over dropout 136") << kVolt << "txtOverDrop_1"
+                                               << "136" << false;
+        QTest::newRow("freq dropout time 15") << kFreq << "txtDebounceTime_0"
+                                              << "15" << true;
+        QTest::newRow("freq dropout time 15.1") << kFreq << "txtDebounceTime_0"
+                                                << "15.1" << false;
+        QTest::newRow("freq over dropout 101") << kFreq << "txtOverDrop_0"
+                                               << "101" << true;
+        QTest::newRow("freq over pickup 121") << kFreq << "txtOverPick_1"
+                                              << "121" << false;
+        QTest::newRow("freq under pickup empty") << kFreq << "txtUnderPick_0"
+                                                 << "" << false;
     }
     void ranges() {
         QFETCH(int, type);
@@ -216,7 +231,8 @@ private slots:
             ScriptedUiServices::setText(d, "txtOverDrop_0", "120");
             seen << label("lblOverDropVolts_0") << label("lblOverPickVolts_0");
             ScriptedUiServices::setText(d, "txtOverDrop_0", "");
-            seen << label("lblOverDropVolts_0") << label("lblOverPickVolts_0") << label("lblUnderPickVolts_0");
+            seen << label("lblOverDropVolts_0") << label("lblOverPickVolts_0")
+                 << label("lblUnderPickVolts_0");
             return ScriptedUiServices::click(d, "cmdCancel");
         });
         w->RunSetup();

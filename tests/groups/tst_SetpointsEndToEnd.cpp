@@ -34,8 +34,12 @@ QStringList writesInLog(const QString& path) {
         const int fn = o.value(QStringLiteral("function")).toInt();
         if (fn != 6 && fn != 16) continue;
         QStringList values;
-        for (const QJsonValue& v : o.value(QStringLiteral("values")).toArray()) values << QString::number(v.toInt());
-        out << QStringLiteral("%1@%2:%3").arg(fn).arg(o.value(QStringLiteral("start")).toInt()).arg(values.join(u','));
+        for (const QJsonValue& v : o.value(QStringLiteral("values")).toArray())
+            values << QString::number(v.toInt());
+        out << QStringLiteral("%1@%2:%3")
+                   .arg(fn)
+                   .arg(o.value(QStringLiteral("start")).toInt())
+                   .arg(values.join(u','));
     }
     return out;
 }
@@ -54,8 +58,8 @@ private slots:
         QTemporaryDir home;
         const QString log = home.filePath(QStringLiteral("requests.jsonl"));
         sim::SimProcess sim(program);
-        QVERIFY2(sim.start({QStringLiteral("--no-pacing"), QStringLiteral("--log"), log, QStringLiteral("--set"),
-                            QStringLiteral("40=755")}),
+        QVERIFY2(sim.start({QStringLiteral("--no-pacing"), QStringLiteral("--log"), log,
+                            QStringLiteral("--set"), QStringLiteral("40=755")}),
                  qPrintable(sim.errorString()));
 
         qputenv("FC_HOME", home.path().toLocal8Bit());
@@ -87,7 +91,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(label(4, "lblOverDropFreq_0"), QStringLiteral("(67.3 Hz)"), 10000);
         QTRY_COMPARE_WITH_TIMEOUT(label(1, "lblOffToPref"), QStringLiteral("01:15.5"), 10000);
         QTRY_COMPARE_WITH_TIMEOUT(label(1, "lblEngCoolA"), QStringLiteral("05:00"), 10000);
-        QTRY_COMPARE_WITH_TIMEOUT(label(19, "lblTimeDelay"), QStringLiteral("Source E Engine Cooldown"), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(label(19, "lblTimeDelay"), QStringLiteral("Source E Engine Cooldown"),
+                                  10000);
         QTRY_COMPARE_WITH_TIMEOUT(label(6, "lblTime_28"), QStringLiteral("0:30"), 10000);
         for (int type : {10, 5, 4, 1, 6}) QTRY_VERIFY_WITH_TIMEOUT(w[type]->CanRunSetup(), 10000);
 
@@ -105,8 +110,24 @@ private slots:
 
         QStringList loadCtrl;
         for (int i = 0; i < 2; ++i)
-            loadCtrl << "5" << "10" << "0" << "0" << "0" << "0" << "0" << "0" << "0" << "15" << "30" << "0" << "0"
-                     << "0" << "0" << "0" << "0" << "0";
+            loadCtrl << "5"
+                     << "10"
+                     << "0"
+                     << "0"
+                     << "0"
+                     << "0"
+                     << "0"
+                     << "0"
+                     << "0"
+                     << "15"
+                     << "30"
+                     << "0"
+                     << "0"
+                     << "0"
+                     << "0"
+                     << "0"
+                     << "0"
+                     << "0";
         const QStringList expected{
             QStringLiteral("16@740:16,2"),
             QStringLiteral("16@30:400,5"),

@@ -35,16 +35,33 @@ private slots:
         QTest::addColumn<QString>("state");
         QTest::addColumn<QString>("prefAvail");
         QTest::addColumn<QString>("stdbyAvail");
-        QTest::newRow("0x6741 System Ready") << 0x6741 << "Source N" << "Source N" << "System Ready" << "Yes"
+        QTest::newRow("0x6741 System Ready") << 0x6741 << "Source N"
+                                             << "Source N"
+                                             << "System Ready"
+                                             << "Yes"
                                              << "Yes";
         // state 1 (event text 3001), contactor 2, Source E preferred, only the standby available
-        QTest::newRow("0x400E") << 0x400E << "Source E" << "Source E" << "End Time Delay Button" << "No" << "Yes";
-        QTest::newRow("0x0003 fault, state 0") << 0x0003 << "Fault" << "Source N" << "DEBUG: Error Ref #3000" << "No"
+        QTest::newRow("0x400E") << 0x400E << "Source E"
+                                << "Source E"
+                                << "End Time Delay Button"
+                                << "No"
+                                << "Yes";
+        QTest::newRow("0x0003 fault, state 0") << 0x0003 << "Fault"
+                                               << "Source N"
+                                               << "DEBUG: Error Ref #3000"
+                                               << "No"
                                                << "No";
         // codes 233-1023 have no event text: named as unknown, never a failure
-        QTest::newRow("state 233") << (233 << 3) << "Off" << "Source N" << "Unknown state 233" << "No" << "No";
-        QTest::newRow("state 1023, bit 15") << (0x8000 | (1023 << 3)) << "Off" << "Source N" << "Unknown state 1023"
-                                            << "No" << "No";
+        QTest::newRow("state 233") << (233 << 3) << "Off"
+                                   << "Source N"
+                                   << "Unknown state 233"
+                                   << "No"
+                                   << "No";
+        QTest::newRow("state 1023, bit 15") << (0x8000 | (1023 << 3)) << "Off"
+                                            << "Source N"
+                                            << "Unknown state 1023"
+                                            << "No"
+                                            << "No";
     }
     void status() {
         QFETCH(int, reg1);
@@ -63,22 +80,26 @@ private slots:
     void modesAndOptions_data() {
         QTest::addColumn<int>("reg31");
         QTest::addColumn<int>("reg740");
-        QTest::addColumn<QStringList>("texts");  // transition, mode of op, sup mode, switch pos, IPM, commit, ext, bypass
-        QTest::newRow("0x0079 / 0x1F15") << 0x0079 << 0x1F15
-                                         << QStringList{"Programmed", "Utility - Utility", "DEBUG: Unknown", "Manual",
-                                                        "Enabled ( 15 deg. LEAD )", "Enabled", "Enabled", "Disabled"};
-        QTest::newRow("0x0000 / 0x0000") << 0x0000 << 0x0000
-                                         << QStringList{"Open", "Genset - Genset", "Auto Override", "Auto",
-                                                        "Disabled ( 0 deg.  )", "Disabled", "Disabled", "Disabled"};
-        QTest::newRow("0x001F / lagging 7") << 0x001F << (0x0020 | (7 << 9))
-                                            << QStringList{"DEBUG: Unknown", "DEBUG: Unknown", "Non Auto", "Auto",
-                                                           "Disabled ( 7 deg. LAG )", "Disabled", "Disabled",
-                                                           "Enabled"};
+        QTest::addColumn<QStringList>(
+            "texts");  // transition, mode of op, sup mode, switch pos, IPM, commit, ext, bypass
+        QTest::newRow("0x0079 / 0x1F15")
+            << 0x0079 << 0x1F15
+            << QStringList{
+                   "Programmed", "Utility - Utility", "DEBUG: Unknown", "Manual", "Enabled ( 15 deg. LEAD )",
+                   "Enabled",    "Enabled",           "Disabled"};
+        QTest::newRow("0x0000 / 0x0000")
+            << 0x0000 << 0x0000
+            << QStringList{"Open",     "Genset - Genset", "Auto Override", "Auto", "Disabled ( 0 deg.  )",
+                           "Disabled", "Disabled",        "Disabled"};
+        QTest::newRow("0x001F / lagging 7")
+            << 0x001F << (0x0020 | (7 << 9))
+            << QStringList{"DEBUG: Unknown",          "DEBUG: Unknown", "Non Auto", "Auto",
+                           "Disabled ( 7 deg. LAG )", "Disabled",       "Disabled", "Enabled"};
         // bit 15 makes the angle negative (read from the signed word); no failure
-        QTest::newRow("angle bits all set") << 0x0002 << 0xFE04
-                                            << QStringList{"Closed", "Genset - Genset", "Auto Override", "Auto",
-                                                           "Enabled ( -1 deg. LAG )", "Disabled", "Disabled",
-                                                           "Disabled"};
+        QTest::newRow("angle bits all set")
+            << 0x0002 << 0xFE04
+            << QStringList{"Closed",   "Genset - Genset", "Auto Override", "Auto", "Enabled ( -1 deg. LAG )",
+                           "Disabled", "Disabled",        "Disabled"};
     }
     void modesAndOptions() {
         QFETCH(int, reg31);
@@ -91,8 +112,9 @@ private slots:
         rig.image.set(741, 3);
         CDisplayWindow* w = openWindow(rig, kType);
         QVERIFY(w);
-        const QStringList shown{text(w, "lblTransitionMode"), text(w, "lblModeOfOp"),    text(w, "lblSupTransMode"),
-                                text(w, "lblSupSwitchPos"),   text(w, "lblInPhaseMon"),  text(w, "lblCommitToTrans"),
+        const QStringList shown{text(w, "lblTransitionMode"), text(w, "lblModeOfOp"),
+                                text(w, "lblSupTransMode"),   text(w, "lblSupSwitchPos"),
+                                text(w, "lblInPhaseMon"),     text(w, "lblCommitToTrans"),
                                 text(w, "lblExtEngStart"),    text(w, "lblPeakShaveDelayBypass")};
         QCOMPARE(shown, texts);
         QCOMPARE(text(w, "lblRatedCurrent"), QStringLiteral("1200"));
@@ -275,8 +297,8 @@ private slots:
         rig.image.set(31, 0x0004);   // open, genset - utility
         CDisplayWindow* w = openWindow(rig, kType);
         ScriptedUiServices ui;
-        bool ipmAfterFill = false, ipmAfterOpen = true, ipmEnabledAfterProgrammed = true, extAfterCancel = true,
-             extAfterOk = false;
+        bool ipmAfterFill = false, ipmAfterOpen = true, ipmEnabledAfterProgrammed = true,
+             extAfterCancel = true, extAfterOk = false;
         ui.queueDialog(QStringLiteral("SU_M852_SysSummary"), [&](QDialog& d) {
             auto* ipm = d.findChild<QCheckBox*>("chkIPM_Enabled");
             auto* ext = d.findChild<QCheckBox*>("chkExtStartTD");
@@ -304,7 +326,8 @@ private slots:
         QVERIFY(extAfterOk);
         const auto msgs = ui.messages();
         QCOMPARE(msgs.size(), 2);
-        QCOMPARE(msgs[0].text, QStringLiteral("A Battery Option Board must be installed to use extended time delays."));
+        QCOMPARE(msgs[0].text,
+                 QStringLiteral("A Battery Option Board must be installed to use extended time delays."));
         QCOMPARE(msgs[0].title, QStringLiteral("WARNING"));
         QCOMPARE(msgs[0].icon, ui::Icon::Exclamation);
         QCOMPARE(msgs[0].buttons, ui::Buttons::OkCancel);
@@ -316,11 +339,16 @@ private slots:
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("leadLag");
         QTest::addColumn<int>("reg740");
-        QTest::newRow("0") << 0 << "0" << "IN PHASE" << 0x0000;
-        QTest::newRow("up 3") << 3 << "3" << "DEG. LAGGING" << (3 << 9);
-        QTest::newRow("down 5") << -5 << "5" << "DEG. LEADING" << ((5 << 9) | 0x100);
-        QTest::newRow("up 25 stops at 20") << 25 << "20" << "DEG. LAGGING" << (20 << 9);
-        QTest::newRow("down 25 stops at -20") << -25 << "20" << "DEG. LEADING" << ((20 << 9) | 0x100);
+        QTest::newRow("0") << 0 << "0"
+                           << "IN PHASE" << 0x0000;
+        QTest::newRow("up 3") << 3 << "3"
+                              << "DEG. LAGGING" << (3 << 9);
+        QTest::newRow("down 5") << -5 << "5"
+                                << "DEG. LEADING" << ((5 << 9) | 0x100);
+        QTest::newRow("up 25 stops at 20") << 25 << "20"
+                                           << "DEG. LAGGING" << (20 << 9);
+        QTest::newRow("down 25 stops at -20") << -25 << "20"
+                                              << "DEG. LEADING" << ((20 << 9) | 0x100);
     }
     void phaseAngle() {
         QFETCH(int, steps);

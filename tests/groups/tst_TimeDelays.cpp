@@ -47,12 +47,18 @@ private slots:
         QTest::addColumn<QString>("entered");
         QTest::addColumn<int>("index");  // into the written block
         QTest::addColumn<int>("value");
-        QTest::newRow("no edit") << "" << "" << 0 << 3;
-        QTest::newRow("off to preferred 06:00.0") << "txtOffToPref" << "06:00.0" << 8 << 3600;
-        QTest::newRow("off to standby 1:15.5") << "txtOffToStdby" << "1:15.5" << 9 << 755;
-        QTest::newRow("engine start 1:2:3") << "txtEngStartB" << "1:2:3" << 1 << 3723;
-        QTest::newRow("cooldown 32767 s") << "txtEngCoolA" << "32767" << 4 << 32767;
-        QTest::newRow("empty stores 0") << "txtAcquireStdby" << "" << 10 << 0;
+        QTest::newRow("no edit") << ""
+                                 << "" << 0 << 3;
+        QTest::newRow("off to preferred 06:00.0") << "txtOffToPref"
+                                                  << "06:00.0" << 8 << 3600;
+        QTest::newRow("off to standby 1:15.5") << "txtOffToStdby"
+                                               << "1:15.5" << 9 << 755;
+        QTest::newRow("engine start 1:2:3") << "txtEngStartB"
+                                            << "1:2:3" << 1 << 3723;
+        QTest::newRow("cooldown 32767 s") << "txtEngCoolA"
+                                          << "32767" << 4 << 32767;
+        QTest::newRow("empty stores 0") << "txtAcquireStdby"
+                                        << "" << 10 << 0;
     }
     void timeDelayWrite() {
         QFETCH(QString, box);
@@ -83,11 +89,16 @@ private slots:
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("entered");
         QTest::addColumn<bool>("valid");
-        QTest::newRow("32768 s") << "txtEngStartA" << "546:08" << false;
-        QTest::newRow("32767 s") << "txtEngStartA" << "546:07" << true;
-        QTest::newRow("beyond 32 bits") << "txtEngCoolB" << "99999999999" << false;
-        QTest::newRow("6553.5 s in tenths") << "txtOffToPref" << "109:13.5" << true;
-        QTest::newRow("6553.6 s in tenths") << "txtOffToPref" << "109:13.6" << false;
+        QTest::newRow("32768 s") << "txtEngStartA"
+                                 << "546:08" << false;
+        QTest::newRow("32767 s") << "txtEngStartA"
+                                 << "546:07" << true;
+        QTest::newRow("beyond 32 bits") << "txtEngCoolB"
+                                        << "99999999999" << false;
+        QTest::newRow("6553.5 s in tenths") << "txtOffToPref"
+                                            << "109:13.5" << true;
+        QTest::newRow("6553.6 s in tenths") << "txtOffToPref"
+                                            << "109:13.6" << false;
     }
     void timeDelayTooLarge() {
         QFETCH(QString, box);
@@ -129,7 +140,8 @@ private slots:
         ScriptedUiServices ui;
         QStringList hints;
         ui.queueDialog(QStringLiteral("SU_M852_TimeDelay"), [&](QDialog& d) {
-            for (const char* n : {"lblEngStartARange", "lblEngStartBRange", "lblEngCoolARange", "lblOffToPrefRange"})
+            for (const char* n :
+                 {"lblEngStartARange", "lblEngStartBRange", "lblEngCoolARange", "lblOffToPrefRange"})
                 hints << d.findChild<QLabel*>(QLatin1String(n))->text();
             return ScriptedUiServices::click(d, "cmdCancel");
         });
@@ -171,7 +183,8 @@ private slots:
         QCOMPARE(d.Text(C_M852_TimeDelay::OffToPref), QStringLiteral("00:00.7"));
         QVERIFY(d.DecodeReply(*reply(740, {0x0001})));
         QVERIFY(d.ExtEngStart());
-        QVERIFY_THROWS_EXCEPTION(OverflowError, d.setText(C_M852_TimeDelay::EngStartA, QStringLiteral("546:08")));
+        QVERIFY_THROWS_EXCEPTION(OverflowError,
+                                 d.setText(C_M852_TimeDelay::EngStartA, QStringLiteral("546:08")));
         QCOMPARE(d.Raw(C_M852_TimeDelay::EngStartA), qint16(1));
     }
 
@@ -186,19 +199,37 @@ private slots:
         QTest::addColumn<QString>("percent");
         QTest::addColumn<int>("bar");
         QTest::addColumn<bool>("endDelay");
-        QTest::newRow("code 1") << 1 << 300 << 1200 << "Source N Engine Start" << "0:30.0" << "(75%)" << 75 << true;
-        QTest::newRow("code 14 exercise") << 14 << 300 << 1200 << "No Active Time Delay" << "" << "" << 0 << false;
-        QTest::newRow("code 9") << 9 << 653 << 1000 << "Transfer Off to Standby" << "1:05.3" << "(35%)" << 35 << false;
-        QTest::newRow("code 10") << 10 << 10 << 20 << "Transfer Off to Preferred" << "0:01.0" << "(50%)" << 50 << false;
-        QTest::newRow("code 13") << 13 << 6000 << 6000 << "Failure to Acquire Standby" << "10:00.0" << "(0%)" << 0
-                                 << true;
-        QTest::newRow("code 0") << 0 << 0 << 0 << "No Active Time Delay" << "" << "" << 0 << false;
-        QTest::newRow("code 50") << 50 << 0 << 100 << "Source N->E Load Connect 8" << "0:00.0" << "(100%)" << 100
-                                 << true;
-        QTest::newRow("code 51") << 51 << 300 << 1200 << "Unknown Time Delay" << "" << "" << 0 << false;
+        QTest::newRow("code 1") << 1 << 300 << 1200 << "Source N Engine Start"
+                                << "0:30.0"
+                                << "(75%)" << 75 << true;
+        QTest::newRow("code 14 exercise") << 14 << 300 << 1200 << "No Active Time Delay"
+                                          << ""
+                                          << "" << 0 << false;
+        QTest::newRow("code 9") << 9 << 653 << 1000 << "Transfer Off to Standby"
+                                << "1:05.3"
+                                << "(35%)" << 35 << false;
+        QTest::newRow("code 10") << 10 << 10 << 20 << "Transfer Off to Preferred"
+                                 << "0:01.0"
+                                 << "(50%)" << 50 << false;
+        QTest::newRow("code 13") << 13 << 6000 << 6000 << "Failure to Acquire Standby"
+                                 << "10:00.0"
+                                 << "(0%)" << 0 << true;
+        QTest::newRow("code 0") << 0 << 0 << 0 << "No Active Time Delay"
+                                << ""
+                                << "" << 0 << false;
+        QTest::newRow("code 50") << 50 << 0 << 100 << "Source N->E Load Connect 8"
+                                 << "0:00.0"
+                                 << "(100%)" << 100 << true;
+        QTest::newRow("code 51") << 51 << 300 << 1200 << "Unknown Time Delay"
+                                 << ""
+                                 << "" << 0 << false;
         // 400 + 100 would be a window name (500): still unknown
-        QTest::newRow("code 100") << 100 << 300 << 1200 << "Unknown Time Delay" << "" << "" << 0 << false;
-        QTest::newRow("code -1") << -1 << 300 << 1200 << "Unknown Time Delay" << "" << "" << 0 << false;
+        QTest::newRow("code 100") << 100 << 300 << 1200 << "Unknown Time Delay"
+                                  << ""
+                                  << "" << 0 << false;
+        QTest::newRow("code -1") << -1 << 300 << 1200 << "Unknown Time Delay"
+                                 << ""
+                                 << "" << 0 << false;
     }
     void activeTimeDelay() {
         QFETCH(int, code);

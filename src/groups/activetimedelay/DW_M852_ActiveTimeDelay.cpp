@@ -25,7 +25,8 @@ constexpr qint16 kExerciseRun = 14;  // shown and timed by the exerciser window
 DW_M852_ActiveTimeDelay::DW_M852_ActiveTimeDelay(QWidget* parent)
     : DW_M852_ActiveTimeDelay(std::make_unique<C_M852_ActiveTimeDelay>(), parent) {}
 
-DW_M852_ActiveTimeDelay::DW_M852_ActiveTimeDelay(std::unique_ptr<C_M852_ActiveTimeDelay> data, QWidget* parent)
+DW_M852_ActiveTimeDelay::DW_M852_ActiveTimeDelay(std::unique_ptr<C_M852_ActiveTimeDelay> data,
+                                                 QWidget* parent)
     : CDisplayWindow(std::move(data), parent) {
     m_Active = static_cast<C_M852_ActiveTimeDelay*>(&Data());
     setObjectName(QStringLiteral("DW_M852_ActiveTimeDelay"));
@@ -40,15 +41,17 @@ DW_M852_ActiveTimeDelay::DW_M852_ActiveTimeDelay(std::unique_ptr<C_M852_ActiveTi
     title->setFont(f);
     lblTimeDelay = new QLabel(QString(), this);
     lblTimeDelay->setObjectName(QStringLiteral("lblTimeDelay"));
-    lblTimeDelay->setMinimumWidth(lblTimeDelay->fontMetrics().horizontalAdvance(
-        QStringLiteral("Extended Source N Engine Start  ")));
+    lblTimeDelay->setMinimumWidth(
+        lblTimeDelay->fontMetrics().horizontalAdvance(QStringLiteral("Extended Source N Engine Start  ")));
     lblTimeRemaining = new QLabel(QString(), this);
     lblTimeRemaining->setObjectName(QStringLiteral("lblTimeRemaining"));
-    lblTimeRemaining->setMinimumWidth(lblTimeRemaining->fontMetrics().horizontalAdvance(QStringLiteral("0000:00.0")));
+    lblTimeRemaining->setMinimumWidth(
+        lblTimeRemaining->fontMetrics().horizontalAdvance(QStringLiteral("0000:00.0")));
     lblPercentRemaining = new QLabel(QString(), this);
     lblPercentRemaining->setObjectName(QStringLiteral("lblPercentRemaining"));
     lblPercentRemaining->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    lblPercentRemaining->setMinimumWidth(lblPercentRemaining->fontMetrics().horizontalAdvance(QStringLiteral("(100%)")));
+    lblPercentRemaining->setMinimumWidth(
+        lblPercentRemaining->fontMetrics().horizontalAdvance(QStringLiteral("(100%)")));
     pbrProgress = new QProgressBar(this);
     pbrProgress->setObjectName(QStringLiteral("pbrProgress"));
     pbrProgress->setRange(0, 100);

@@ -7,7 +7,8 @@
 #include "groups/freqset/C_M852_FreqSet.h"
 #include "groups/freqset/SU_M852_FreqSet.h"
 
-DW_M852_FreqSet::DW_M852_FreqSet(QWidget* parent) : DW_M852_FreqSet(std::make_unique<C_M852_FreqSet>(), parent) {}
+DW_M852_FreqSet::DW_M852_FreqSet(QWidget* parent)
+    : DW_M852_FreqSet(std::make_unique<C_M852_FreqSet>(), parent) {}
 
 DW_M852_FreqSet::DW_M852_FreqSet(std::unique_ptr<C_M852_FreqSet> data, QWidget* parent)
     : CDisplayWindow(std::move(data), parent) {
@@ -49,7 +50,8 @@ void DW_M852_FreqSet::buildUi() {
             if (abs) {
                 abs[s] = new QLabel(QStringLiteral("(XX.X Hz)"), this);
                 abs[s]->setObjectName(QStringLiteral("lbl%1Freq_%2").arg(QLatin1String(name)).arg(s));
-                abs[s]->setMinimumWidth(abs[s]->fontMetrics().horizontalAdvance(QStringLiteral("(000.0 Hz)")));
+                abs[s]->setMinimumWidth(
+                    abs[s]->fontMetrics().horizontalAdvance(QStringLiteral("(000.0 Hz)")));
                 grid->addWidget(abs[s], row, 3 + 2 * s);
             }
         }

@@ -67,7 +67,8 @@ SU_M852_FreqSet::SU_M852_FreqSet(QWidget* parent) : CSetupDialog(parent) {
             if (live) {
                 *live = new QLabel(QStringLiteral("0.0 Hz"), frame);
                 (*live)->setObjectName(QStringLiteral("lbl%1Freq_%2").arg(QLatin1String(name)).arg(s));
-                (*live)->setMinimumWidth((*live)->fontMetrics().horizontalAdvance(QStringLiteral("000.0 Hz")));
+                (*live)->setMinimumWidth(
+                    (*live)->fontMetrics().horizontalAdvance(QStringLiteral("000.0 Hz")));
                 grid->addWidget(*live, row, 2);
             }
             auto* h = new QLabel(hint, frame);
@@ -80,8 +81,9 @@ SU_M852_FreqSet::SU_M852_FreqSet(QWidget* parent) : CSetupDialog(parent) {
                                  QStringLiteral("(80% - 95% Nominal)"), 80, 95, false, &lblUnderPickFreq[s]);
         txtUnderDrop[s] = addRow("UnderDrop", QStringLiteral("Under Freq Dropout"),
                                  QStringLiteral("(95% - 99% Pickup)"), 95, 99, false, &lblUnderDropFreq[s]);
-        txtOverPick[s] = addRow("OverPick", QStringLiteral("Over Freq Pickup"),
-                                QStringLiteral("(105% - 120% Nominal)"), 105, 120, false, &lblOverPickFreq[s]);
+        txtOverPick[s] =
+            addRow("OverPick", QStringLiteral("Over Freq Pickup"), QStringLiteral("(105% - 120% Nominal)"),
+                   105, 120, false, &lblOverPickFreq[s]);
         txtOverDrop[s] = addRow("OverDrop", QStringLiteral("Over Freq Dropout"),
                                 QStringLiteral("(101% - 105% Pickup)"), 101, 105, false, &lblOverDropFreq[s]);
         txtDebounceTime[s] = addRow("DebounceTime", QStringLiteral("Freq Dropout Time"),

@@ -9,7 +9,8 @@
 #include "groups/loadctrl/LoadCtrlLayout.h"
 #include "groups/loadctrl/SU_M852_LoadCtrl.h"
 
-DW_M852_LoadCtrl::DW_M852_LoadCtrl(QWidget* parent) : DW_M852_LoadCtrl(std::make_unique<C_M852_LoadCtrl>(), parent) {}
+DW_M852_LoadCtrl::DW_M852_LoadCtrl(QWidget* parent)
+    : DW_M852_LoadCtrl(std::make_unique<C_M852_LoadCtrl>(), parent) {}
 
 DW_M852_LoadCtrl::DW_M852_LoadCtrl(std::unique_ptr<C_M852_LoadCtrl> data, QWidget* parent)
     : CDisplayWindow(std::move(data), parent) {
@@ -29,7 +30,8 @@ DW_M852_LoadCtrl::DW_M852_LoadCtrl(std::unique_ptr<C_M852_LoadCtrl> data, QWidge
 }
 
 void DW_M852_LoadCtrl::UpdateDisplay() {
-    for (int i = 0; i < C_M852_LoadCtrl::kCount; ++i) lblTime[i]->setText(FormatMinutes(m_Load->TimeDelay(i)));
+    for (int i = 0; i < C_M852_LoadCtrl::kCount; ++i)
+        lblTime[i]->setText(FormatMinutes(m_Load->TimeDelay(i)));
 }
 
 QList<QWidget*> DW_M852_LoadCtrl::SetupTargets() const {

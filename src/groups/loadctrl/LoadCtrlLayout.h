@@ -19,7 +19,8 @@ inline void Build(QWidget* owner, QLayout* into, const std::function<QWidget*(in
         const char* name;
         int first;
     };
-    const Section sections[] = {{"Source N --> Source E", "fraNtoE", 18}, {"Source E --> Source N", "fraEtoN", 0}};
+    const Section sections[] = {{"Source N --> Source E", "fraNtoE", 18},
+                                {"Source E --> Source N", "fraEtoN", 0}};
     for (const Section& s : sections) {
         auto* frame = new QGroupBox(QString::fromLatin1(s.title), owner);
         frame->setObjectName(QLatin1String(s.name));

@@ -25,7 +25,9 @@ public:
     // Registers 30-31.
     [[nodiscard]] qint16 RatedCurrent() const { return m_RatedCurrent; }
     void setRatedCurrent(qint16 amperes);  // negative values are ignored
-    [[nodiscard]] qint32 TransitionMode() const { return m_TransitionMode; }  // 0 open, 1 programmed, 2 closed
+    [[nodiscard]] qint32 TransitionMode() const {
+        return m_TransitionMode;
+    }  // 0 open, 1 programmed, 2 closed
     void setTransitionMode(qint32 v) { m_TransitionMode = v; }
     [[nodiscard]] qint32 ModeOfOp() const { return m_ModeOfOp; }  // 0 gen-gen, 1 gen-util, 2 util-util
     void setModeOfOp(qint32 v) { m_ModeOfOp = v; }
@@ -58,8 +60,8 @@ public:
     [[nodiscard]] bool ExtStartAvailable() const { return !(m_VersionHigh < 2 && m_VersionLow < 21); }
 
     // The register values SendSetup writes (for tests and tools).
-    [[nodiscard]] qint16 EncodedOptions() const;   // register 740
-    [[nodiscard]] qint16 EncodedModes() const;     // register 31
+    [[nodiscard]] qint16 EncodedOptions() const;  // register 740
+    [[nodiscard]] qint16 EncodedModes() const;    // register 31
 
 protected:
     void DecodeBlock(int block, const Registers& regs) override;

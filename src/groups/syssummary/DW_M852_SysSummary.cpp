@@ -57,15 +57,18 @@ void DW_M852_SysSummary::buildUi() {
     lblSysState->setMinimumWidth(lblSysState->fontMetrics().horizontalAdvance(
         QStringLiteral("Transfer Inhibited By Remote Input xx")));
     lblContactPos = add(grid, row, QStringLiteral("lblContactPos"), QStringLiteral("Contactor Position"));
-    lblPreferredSource = add(grid, row, QStringLiteral("lblPreferredSource"), QStringLiteral("Preferred Source"));
+    lblPreferredSource =
+        add(grid, row, QStringLiteral("lblPreferredSource"), QStringLiteral("Preferred Source"));
     lblPrefSourceAvail =
         add(grid, row, QStringLiteral("lblPrefSourceAvail"), QStringLiteral("Preferred Source Available"));
     lblStandbySourceAvail =
         add(grid, row, QStringLiteral("lblStandbySourceAvail"), QStringLiteral("Standby Source Available"));
     lblModeOfOp = add(grid, row, QStringLiteral("lblModeOfOp"), QStringLiteral("Mode of Operation"));
-    lblTransitionMode = add(grid, row, QStringLiteral("lblTransitionMode"), QStringLiteral("Transition Mode"));
+    lblTransitionMode =
+        add(grid, row, QStringLiteral("lblTransitionMode"), QStringLiteral("Transition Mode"));
     lblInPhaseMon = add(grid, row, QStringLiteral("lblInPhaseMon"), QStringLiteral("In Phase Monitor"));
-    lblCommitToTrans = add(grid, row, QStringLiteral("lblCommitToTrans"), QStringLiteral("Commit to Transfer"));
+    lblCommitToTrans =
+        add(grid, row, QStringLiteral("lblCommitToTrans"), QStringLiteral("Commit to Transfer"));
     lblExtEngStart = add(grid, row, QStringLiteral("lblExtEngStart"), QStringLiteral("Ext. Eng. Time Delay"));
     lblPeakShaveDelayBypass =
         add(grid, row, QStringLiteral("lblPeakShaveDelayBypass"), QStringLiteral("Peak Shave Delay Bypass"));

@@ -71,7 +71,8 @@ SU_M852_SysSummary::SU_M852_SysSummary(QWidget* parent) : CSetupDialog(parent) {
 
     // Options.
     auto* options = new QVBoxLayout;
-    chkCommitToTransfer = named(new QCheckBox(QStringLiteral("Commit To Transfer"), body()), "chkCommitToTransfer");
+    chkCommitToTransfer =
+        named(new QCheckBox(QStringLiteral("Commit To Transfer"), body()), "chkCommitToTransfer");
     chkExtStartTD = named(new QCheckBox(QStringLiteral("Extended Eng. Start TD"), body()), "chkExtStartTD");
     chkPeakShaveBypass =
         named(new QCheckBox(QStringLiteral("Peak Shave Delay Bypass"), body()), "chkPeakShaveBypass");
@@ -83,7 +84,8 @@ SU_M852_SysSummary::SU_M852_SysSummary(QWidget* parent) : CSetupDialog(parent) {
     auto* lblRated = named(new QLabel(QStringLiteral("Rated Current"), body()), "lblRatedCurrentTitle");
     txtRatedCurrent = named(new QLineEdit(body()), "txtRatedCurrent");
     txtRatedCurrent->setMaxLength(5);
-    txtRatedCurrent->setFixedWidth(txtRatedCurrent->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 16);
+    txtRatedCurrent->setFixedWidth(
+        txtRatedCurrent->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 16);
     lblRated->setBuddy(txtRatedCurrent);
     CNumericKeyFilter::install(txtRatedCurrent);
     validateRange(txtRatedCurrent, 0, C_M852_SysSummary::kMaxRatedCurrent);
@@ -93,7 +95,8 @@ SU_M852_SysSummary::SU_M852_SysSummary(QWidget* parent) : CSetupDialog(parent) {
     options->addLayout(current);
 
     auto* robs = new QHBoxLayout;
-    auto* lblRobsTitle = named(new QLabel(QStringLiteral("Number of I/O Modules"), body()), "lblNumROBsTitle");
+    auto* lblRobsTitle =
+        named(new QLabel(QStringLiteral("Number of I/O Modules"), body()), "lblNumROBsTitle");
     updNumROBs = named(new QSpinBox(body()), "updNumROBs");
     updNumROBs->setRange(0, C_M852_SysSummary::kMaxROBs);
     lblNumROBs = named(new QLabel(QStringLiteral("0"), body()), "lblNumROBs");
@@ -115,9 +118,11 @@ SU_M852_SysSummary::SU_M852_SysSummary(QWidget* parent) : CSetupDialog(parent) {
     updPhaseAngle->setRange(-kMaxAngle, kMaxAngle);
     lblIPM_PhaseAngle = named(new QLabel(QStringLiteral("0"), fraIPM), "lblIPM_PhaseAngle");
     lblIPM_PhaseAngle->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    lblIPM_PhaseAngle->setMinimumWidth(lblIPM_PhaseAngle->fontMetrics().horizontalAdvance(QStringLiteral("00")));
+    lblIPM_PhaseAngle->setMinimumWidth(
+        lblIPM_PhaseAngle->fontMetrics().horizontalAdvance(QStringLiteral("00")));
     lblIPM_LeadLag = named(new QLabel(QStringLiteral("IN PHASE"), fraIPM), "lblIPM_LeadLag");
-    lblIPM_LeadLag->setMinimumWidth(lblIPM_LeadLag->fontMetrics().horizontalAdvance(QStringLiteral("DEG. LAGGING")));
+    lblIPM_LeadLag->setMinimumWidth(
+        lblIPM_LeadLag->fontMetrics().horizontalAdvance(QStringLiteral("DEG. LAGGING")));
     ipm->addWidget(chkIPM_Enabled, 0, 0, 1, 3);
     ipm->addWidget(lblIPM_PhaseAngle, 1, 0);
     ipm->addWidget(lblIPM_LeadLag, 1, 1);
@@ -191,7 +196,8 @@ void SU_M852_SysSummary::updPhaseAngle_Change(int value) {
 }
 
 void SU_M852_SysSummary::setIPMControlsEnabled(bool on) {
-    for (QWidget* w : std::initializer_list<QWidget*>{chkIPM_Enabled, lblIPM_PhaseAngle, lblIPM_LeadLag, updPhaseAngle})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{chkIPM_Enabled, lblIPM_PhaseAngle, lblIPM_LeadLag, updPhaseAngle})
         w->setEnabled(on);
 }
 
@@ -229,24 +235,43 @@ void SU_M852_SysSummary::Fill(CDataGroup& data) {
 
     clearOptions({optGenToGen, optGenToUtil, optUtilToUtil});
     switch (d.ModeOfOp()) {
-        case 0: optGenToGen->setChecked(true); break;
-        case 1: optGenToUtil->setChecked(true); break;
-        case 2: optUtilToUtil->setChecked(true); break;
-        default: debug(this, QStringLiteral("Unknown operating mode"));
+        case 0:
+            optGenToGen->setChecked(true);
+            break;
+        case 1:
+            optGenToUtil->setChecked(true);
+            break;
+        case 2:
+            optUtilToUtil->setChecked(true);
+            break;
+        default:
+            debug(this, QStringLiteral("Unknown operating mode"));
     }
     clearOptions({optOpen, optProgrammed, optClosed});
     switch (d.TransitionMode()) {
-        case 0: optOpen->setChecked(true); break;
-        case 1: optProgrammed->setChecked(true); break;
-        case 2: optClosed->setChecked(true); break;
-        default: debug(this, QStringLiteral("Unknown transition mode"));
+        case 0:
+            optOpen->setChecked(true);
+            break;
+        case 1:
+            optProgrammed->setChecked(true);
+            break;
+        case 2:
+            optClosed->setChecked(true);
+            break;
+        default:
+            debug(this, QStringLiteral("Unknown transition mode"));
     }
     setIPMControlsEnabled(d.TransitionMode() != 1);
     clearOptions({optAutoOverride, optNonAuto});
     switch (d.SupTransMode()) {
-        case 0: optAutoOverride->setChecked(true); break;
-        case 1: optNonAuto->setChecked(true); break;
-        default: debug(this, QStringLiteral("Unknown manual mode"));
+        case 0:
+            optAutoOverride->setChecked(true);
+            break;
+        case 1:
+            optNonAuto->setChecked(true);
+            break;
+        default:
+            debug(this, QStringLiteral("Unknown manual mode"));
     }
     const qint16 angle = d.IPMLeadLag() == 1 ? qint16(-d.IPMPhaseAngle()) : d.IPMPhaseAngle();
     setAngle(angle);
@@ -264,17 +289,28 @@ void SU_M852_SysSummary::Commit(CDataGroup& data) {
     if (ok) d.setRatedCurrent(qint16(RoundHalfEven(amps)));
     // Untouched, the control leaves the controller's count as it is (even one outside 0..4).
     if (updNumROBs->value() != m_shownROBs) d.setNumROBs(qint16(updNumROBs->value()));
-    if (optGenToGen->isChecked()) d.setModeOfOp(0);
-    else if (optGenToUtil->isChecked()) d.setModeOfOp(1);
-    else if (optUtilToUtil->isChecked()) d.setModeOfOp(2);
-    else debug(this, QStringLiteral("No operation mode"));
-    if (optOpen->isChecked()) d.setTransitionMode(0);
-    else if (optProgrammed->isChecked()) d.setTransitionMode(1);
-    else if (optClosed->isChecked()) d.setTransitionMode(2);
-    else debug(this, QStringLiteral("No transition mode"));
-    if (optAutoOverride->isChecked()) d.setSupTransMode(0);
-    else if (optNonAuto->isChecked()) d.setSupTransMode(1);
-    else debug(this, QStringLiteral("No manual switch mode"));
+    if (optGenToGen->isChecked())
+        d.setModeOfOp(0);
+    else if (optGenToUtil->isChecked())
+        d.setModeOfOp(1);
+    else if (optUtilToUtil->isChecked())
+        d.setModeOfOp(2);
+    else
+        debug(this, QStringLiteral("No operation mode"));
+    if (optOpen->isChecked())
+        d.setTransitionMode(0);
+    else if (optProgrammed->isChecked())
+        d.setTransitionMode(1);
+    else if (optClosed->isChecked())
+        d.setTransitionMode(2);
+    else
+        debug(this, QStringLiteral("No transition mode"));
+    if (optAutoOverride->isChecked())
+        d.setSupTransMode(0);
+    else if (optNonAuto->isChecked())
+        d.setSupTransMode(1);
+    else
+        debug(this, QStringLiteral("No manual switch mode"));
     d.setIPMLeadLag(m_angle < 0 ? 1 : (m_angle == 0 ? -1 : 0));
     d.setIPMPhaseAngle(qint16(std::abs(int(m_angle))));
 }

@@ -1,8 +1,8 @@
 #include "groups/timedelay/C_M852_TimeDelay.h"
 
 #include <QStringList>
-#include <optional>
 #include <cmath>
+#include <optional>
 
 #include "base/ComponentError.h"
 #include "groups/SharedRoutines.h"

@@ -36,8 +36,9 @@ SU_M852_TimeDelay::SU_M852_TimeDelay(QWidget* parent) : CSetupDialog(parent) {
             grid->addWidget(heading, row++, 0, 1, 4);
         }
         // The in-phase box is titled after the output it drives.
-        const QString titleText = d == C_M852_TimeDelay::InPhaseSynch ? QStringLiteral("InPhase Monitor Output")
-                                                                        : QLatin1String(e.title);
+        const QString titleText = d == C_M852_TimeDelay::InPhaseSynch
+                                      ? QStringLiteral("InPhase Monitor Output")
+                                      : QLatin1String(e.title);
         auto* title = new QLabel(titleText, body());
         title->setObjectName(QStringLiteral("lblTitle%1").arg(QLatin1String(e.name)));
         if (tenths) title->setIndent(12);
@@ -69,7 +70,8 @@ SU_M852_TimeDelay::SU_M852_TimeDelay(QWidget* parent) : CSetupDialog(parent) {
 
 void SU_M852_TimeDelay::Fill(CDataGroup& data) {
     const auto& d = static_cast<const C_M852_TimeDelay&>(data);
-    for (int i = 0; i < C_M852_TimeDelay::kDelayCount; ++i) m_box[i]->setText(d.Text(C_M852_TimeDelay::Delay(i)));
+    for (int i = 0; i < C_M852_TimeDelay::kDelayCount; ++i)
+        m_box[i]->setText(d.Text(C_M852_TimeDelay::Delay(i)));
     const QString hint = d.ExtEngStart() ? kHintMinutes : kHintShort;
     lblEngStartARange->setText(hint);
     lblEngStartBRange->setText(hint);
@@ -78,5 +80,6 @@ void SU_M852_TimeDelay::Fill(CDataGroup& data) {
 void SU_M852_TimeDelay::Commit(CDataGroup& data) {
     auto& d = static_cast<C_M852_TimeDelay&>(data);
     // Every box fitted its register when OK checked it, so no setter fails here.
-    for (int i = 0; i < C_M852_TimeDelay::kDelayCount; ++i) d.setText(C_M852_TimeDelay::Delay(i), m_box[i]->text());
+    for (int i = 0; i < C_M852_TimeDelay::kDelayCount; ++i)
+        d.setText(C_M852_TimeDelay::Delay(i), m_box[i]->text());
 }

@@ -12,16 +12,11 @@ struct Entry {
 };
 
 inline constexpr Entry kEntries[C_M852_TimeDelay::kDelayCount] = {
-    {"EngStartA", "Source N Eng. Start"},
-    {"EngStartB", "Source E Eng. Start"},
-    {"EngCoolA", "Source N Eng. Cooldown"},
-    {"EngCoolB", "Source E Eng. Cooldown"},
-    {"PrefToStdby", "Preferred to Standby"},
-    {"StdbyToPref", "Standby to Preferred"},
-    {"OffToPref", "Off to Preferred"},
-    {"OffToStdby", "Off to Standby"},
-    {"AcquireStdby", "Acquire Standby Source"},
-    {"InPhaseSynch", "In Phase Monitor Synch."},
+    {"EngStartA", "Source N Eng. Start"},       {"EngStartB", "Source E Eng. Start"},
+    {"EngCoolA", "Source N Eng. Cooldown"},     {"EngCoolB", "Source E Eng. Cooldown"},
+    {"PrefToStdby", "Preferred to Standby"},    {"StdbyToPref", "Standby to Preferred"},
+    {"OffToPref", "Off to Preferred"},          {"OffToStdby", "Off to Standby"},
+    {"AcquireStdby", "Acquire Standby Source"}, {"InPhaseSynch", "In Phase Monitor Synch."},
 };
 
 inline constexpr const char* kProgrammedHeading = "Programmed Transition Mode";

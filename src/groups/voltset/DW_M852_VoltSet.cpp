@@ -7,7 +7,8 @@
 #include "groups/voltset/C_M852_VoltSet.h"
 #include "groups/voltset/SU_M852_VoltSet.h"
 
-DW_M852_VoltSet::DW_M852_VoltSet(QWidget* parent) : DW_M852_VoltSet(std::make_unique<C_M852_VoltSet>(), parent) {}
+DW_M852_VoltSet::DW_M852_VoltSet(QWidget* parent)
+    : DW_M852_VoltSet(std::make_unique<C_M852_VoltSet>(), parent) {}
 
 DW_M852_VoltSet::DW_M852_VoltSet(std::unique_ptr<C_M852_VoltSet> data, QWidget* parent)
     : CDisplayWindow(std::move(data), parent) {
@@ -63,8 +64,8 @@ void DW_M852_VoltSet::buildUi() {
            lblOverDropVolt, QStringLiteral("XXX"));
     addRow("OverPick", QStringLiteral("Over Volt Pickup"), QStringLiteral("% of Dropout"), lblOverPick,
            lblOverPickVolt, QStringLiteral("XXX"));
-    addRow("DebounceTime", QStringLiteral("Debounce Time"), QStringLiteral("Seconds"), lblDebounceTime, nullptr,
-           QStringLiteral("X.X"));
+    addRow("DebounceTime", QStringLiteral("Debounce Time"), QStringLiteral("Seconds"), lblDebounceTime,
+           nullptr, QStringLiteral("X.X"));
     grid->setRowStretch(row, 1);
     setFixedSize(sizeHint());
 }

@@ -69,12 +69,14 @@ SU_M852_VoltSet::SU_M852_VoltSet(QWidget* parent) : CSetupDialog(parent) {
             ++row;
             return box;
         };
-        txtUnderPick[s] = addRow("UnderPick", QStringLiteral("Under Volt Pickup"),
-                                 QStringLiteral("(85% - 100% Nominal)"), 85, 100, false, &lblUnderPickVolts[s]);
+        txtUnderPick[s] =
+            addRow("UnderPick", QStringLiteral("Under Volt Pickup"), QStringLiteral("(85% - 100% Nominal)"),
+                   85, 100, false, &lblUnderPickVolts[s]);
         txtUnderDrop[s] = addRow("UnderDrop", QStringLiteral("Under Volt Dropout"),
                                  QStringLiteral("(75% - 98% Pickup)"), 75, 98, false, &lblUnderDropVolts[s]);
-        txtOverDrop[s] = addRow("OverDrop", QStringLiteral("Over Volt Dropout"),
-                                QStringLiteral("(105% - 135% Nominal)"), 105, 135, false, &lblOverDropVolts[s]);
+        txtOverDrop[s] =
+            addRow("OverDrop", QStringLiteral("Over Volt Dropout"), QStringLiteral("(105% - 135% Nominal)"),
+                   105, 135, false, &lblOverDropVolts[s]);
         txtOverPick[s] = addRow("OverPick", QStringLiteral("Over Volt Pickup"),
                                 QStringLiteral("(95% - 100% Dropout)"), 95, 100, false, &lblOverPickVolts[s]);
         txtDebounceTime[s] = addRow("DebounceTime", QStringLiteral("Debounce Time"),
