@@ -6,6 +6,9 @@
 //  2. one whole scan tick with every display window this build has open: BuildResponse (drain the
 //     reply bytes), StoreMsgData (parse + MessageReady to every data object + redraw) and SendMsg
 //     (frame the next request). The simulated controller's answer is made outside the timed part.
+//  3. the same whole tick with only Source Info open (the yardstick), and with the six windows of
+//     the system summary, setpoint and timer groups open (System Summary, Voltage and Frequency
+//     Setpoints, Time Delays, Active Time Delay, Load Control).
 //
 // Each figure is the median (and 10th / 90th percentile) over all timed repetitions of all runs.
 #include <QApplication>
@@ -49,6 +52,27 @@ void print(const char* what, const Stats& s, std::size_t n) {
 
 double micros(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1000.0; }
 
+// Whole scan ticks with the windows of `types` open, appended to `out`.
+void measureTicks(const QList<int>& types, int ticks, std::vector<double>& out) {
+    GroupTestRig rig(2);
+    for (int c : types)
+        if (DisplayWindowFactory::Exists(c)) (void)rig.windows().CreateWnd(c, 0, 0, 0);
+    QApplication::processEvents();
+    rig.cycle();
+    rig.cycle();
+    for (int i = 0; i < ticks; ++i) {
+        QElapsedTimer t;
+        t.start();
+        if (rig.manager().BuildResponse() > 0) rig.manager().StoreMsgData();
+        try {
+            rig.manager().SendMsg();
+        } catch (...) {
+        }
+        out.push_back(micros(t));
+        if (!rig.host.sent.isEmpty()) rig.host.inject(rig.engine.handleFrame(rig.host.sent.takeLast()));
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -62,7 +86,8 @@ int main(int argc, char** argv) {
         if (args[i] == "--runs") runs = std::max(1, args[i + 1].toInt());
     }
 
-    std::vector<double> decode[2], repaint[2], tick;
+    std::vector<double> decode[2], repaint[2], tick, tickSourceInfo, tickSix;
+    const QList<int> six{10, 5, 4, 1, 19, 6};
     QList<int> open;
     for (int run = 0; run < runs; ++run) {
         GroupTestRig rig(2);
@@ -115,6 +140,10 @@ int main(int argc, char** argv) {
             tick.push_back(micros(t));
             if (!rig.host.sent.isEmpty()) rig.host.inject(rig.engine.handleFrame(rig.host.sent.takeLast()));
         }
+
+        // 3. the yardstick and the six windows
+        measureTicks({3}, ticks, tickSourceInfo);
+        measureTicks(six, ticks, tickSix);
     }
 
     std::printf("machine: %s, %d logical CPUs, %s; Qt %s; %s build; platform %s\n", qPrintable(cpuModel()),
@@ -135,5 +164,7 @@ int main(int argc, char** argv) {
         print("Source Info reply, block 22: + synchronous repaint", stats(repaint[1]), repaint[1].size());
     }
     print("whole scan tick, all windows open", stats(tick), tick.size());
+    print("whole scan tick, Source Info only", stats(tickSourceInfo), tickSourceInfo.size());
+    print("whole scan tick, windows 10,5,4,1,19,6", stats(tickSix), tickSix.size());
     return 0;
 }

@@ -12,6 +12,7 @@
 #include "base/UiServices.h"
 #include "groups/CDataGroup.h"
 #include "groups/InputValidation.h"
+#include "groups/SharedRoutines.h"
 
 CSetupDialog::CSetupDialog(QWidget* parent) : QDialog(parent) {
     setModal(true);
@@ -40,8 +41,19 @@ void CSetupDialog::FillFromData(CDataGroup& data) {
 }
 
 void CSetupDialog::validateRange(QLineEdit* box, double min, double max) {
-    m_rules.append({box, min, max});
+    validateText(box, [min, max](const QString& text) { return IsNumberInRange(text, min, max); });
+}
+
+void CSetupDialog::validateText(QLineEdit* box, std::function<bool(const QString&)> valid) {
+    m_rules.append({box, std::move(valid)});
     box->installEventFilter(this);
+}
+
+// ValidateRange's colouring for any rule: true ("cancel") when the text is invalid.
+bool CSetupDialog::Check(const RangeRule& rule) {
+    const bool ok = rule.valid(rule.box->text());
+    SetBackColor(rule.box, ok ? kValidBackColor : kInvalidBackColor);
+    return !ok;
 }
 
 const CSetupDialog::RangeRule* CSetupDialog::ruleFor(const QObject* box) const {
@@ -63,7 +75,7 @@ bool CSetupDialog::eventFilter(QObject* watched, QEvent* event) {
         // QApplication::focusWidget() is already the widget receiving the focus.
         const bool toCancel = QApplication::focusWidget() == m_cmdCancel;
         if (const RangeRule* r = ruleFor(watched); r && leaving && !toCancel && isVisible()) {
-            if (ValidateRange(r->box, r->min, r->max)) {
+            if (Check(*r)) {
                 QLineEdit* box = r->box;
                 QTimer::singleShot(0, box, [box] {
                     if (box->isVisible()) box->setFocus(Qt::OtherFocusReason);
@@ -77,7 +89,7 @@ bool CSetupDialog::eventFilter(QObject* watched, QEvent* event) {
 void CSetupDialog::cmdOK_Click() {
     // A box left invalid (or made invalid without leaving it) keeps the focus and OK does nothing.
     for (const RangeRule& r : m_rules) {
-        if (ValidateRange(r.box, r.min, r.max)) {
+        if (Check(r)) {
             r.box->setFocus(Qt::OtherFocusReason);
             return;
         }

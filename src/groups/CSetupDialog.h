@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QList>
+#include <functional>
 
 class CDataGroup;
 class QLineEdit;
@@ -40,6 +41,9 @@ protected:
 
     // `box` must hold a number in [min, max]; checked by ValidateRange when the box is left and on OK.
     void validateRange(QLineEdit* box, double min, double max);
+    // `box` must hold a text that `valid` accepts (a time text, a value that fits its register);
+    // checked, coloured and kept in focus exactly like a range rule.
+    void validateText(QLineEdit* box, std::function<bool(const QString&)> valid);
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -50,10 +54,10 @@ private slots:
 private:
     struct RangeRule {
         QLineEdit* box;
-        double min;
-        double max;
+        std::function<bool(const QString&)> valid;
     };
     [[nodiscard]] const RangeRule* ruleFor(const QObject* box) const;
+    static bool Check(const RangeRule& rule);
 
     QWidget* m_body = nullptr;
     QPushButton* m_cmdOK = nullptr;

@@ -2,17 +2,23 @@
 
 #include <array>
 
+#include "groups/activetimedelay/DW_M852_ActiveTimeDelay.h"
 #include "groups/calendar/DW_M852_Calendar.h"
 #include "groups/calibration/DW_M852_Calibration.h"
 #include "groups/datetime/DW_M852_DateTime.h"
 #include "groups/dipswitch/DW_M852_DIPSwitch.h"
+#include "groups/freqset/DW_M852_FreqSet.h"
 #include "groups/history/DW_M852_History.h"
+#include "groups/loadctrl/DW_M852_LoadCtrl.h"
 #include "groups/manual/DW_M852_Manual.h"
 #include "groups/msglog/DW_M852_MsgLog.h"
 #include "groups/nip/DW_M852_NIP.h"
 #include "groups/plantex/DW_M852_PlantEx.h"
 #include "groups/sourceinfo/DW_M852_SourceInfo.h"
 #include "groups/statemachine/DW_M852_StateMachine.h"
+#include "groups/syssummary/DW_M852_SysSummary.h"
+#include "groups/timedelay/DW_M852_TimeDelay.h"
+#include "groups/voltset/DW_M852_VoltSet.h"
 
 namespace {
 
@@ -26,16 +32,16 @@ CDisplayWindow* make() {
 // Indexed by window type (= WinID). A type without a window yet has nullptr.
 constexpr std::array<Maker, 21> kMakers = {
     &make<DW_M852_DateTime>,    // 0 Date / Time
-    nullptr,                    // 1 Time Delays
+    &make<DW_M852_TimeDelay>,   // 1 Time Delays
     &make<DW_M852_DIPSwitch>,   // 2 DIP Switch Settings
     &make<DW_M852_SourceInfo>,  // 3 Source Info
-    nullptr,                    // 4 Setpoints - Frequency
-    nullptr,                    // 5 Setpoints - Voltage
-    nullptr,                    // 6 Load Control Time Delays
+    &make<DW_M852_FreqSet>,     // 4 Setpoints - Frequency
+    &make<DW_M852_VoltSet>,     // 5 Setpoints - Voltage
+    &make<DW_M852_LoadCtrl>,    // 6 Load Control Time Delays
     &make<DW_M852_History>,     // 7 Event History
     nullptr,                    // 8 Common Alarms
     &make<DW_M852_Manual>,      // 9 Manual Operations
-    nullptr,                    // 10 System Summary
+    &make<DW_M852_SysSummary>,  // 10 System Summary
     &make<DW_M852_StateMachine>, // 11 State Machine Diagnostics
     nullptr,                    // 12 Programmable Input/Output
     &make<DW_M852_NIP>,         // 13 Network Interface Port
@@ -44,7 +50,7 @@ constexpr std::array<Maker, 21> kMakers = {
     &make<DW_M852_MsgLog>,      // 16 Message Stacks
     &make<DW_M852_PlantEx>,     // 17 Exerciser
     &make<DW_M852_Calibration>, // 18 Meter Calibration
-    nullptr,                    // 19 Active Time Delay
+    &make<DW_M852_ActiveTimeDelay>,  // 19 Active Time Delay
     &make<DW_M852_Calendar>,    // 20 Exerciser Calendar
 };
 

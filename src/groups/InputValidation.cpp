@@ -25,11 +25,11 @@ bool ValidateRange(QLineEdit* box, double min, double max) {
     return !valid;
 }
 
-CNumericKeyFilter::CNumericKeyFilter(QString extra, QObject* parent)
-    : QObject(parent), m_extra(std::move(extra)) {}
+CNumericKeyFilter::CNumericKeyFilter(QString extra, QString once, QObject* parent)
+    : QObject(parent), m_extra(std::move(extra)), m_once(std::move(once)) {}
 
-CNumericKeyFilter* CNumericKeyFilter::install(QLineEdit* box, const QString& extra) {
-    auto* filter = new CNumericKeyFilter(extra, box);
+CNumericKeyFilter* CNumericKeyFilter::install(QLineEdit* box, const QString& extra, const QString& once) {
+    auto* filter = new CNumericKeyFilter(extra, once, box);
     box->installEventFilter(filter);
     return filter;
 }
@@ -41,7 +41,14 @@ bool CNumericKeyFilter::eventFilter(QObject* watched, QEvent* event) {
     if (text.isEmpty() || (key->modifiers() & Qt::ControlModifier)) return false;
     const QChar c = text.at(0);
     if (c == u'\b' || c.unicode() < 0x20 || c.unicode() == 0x7F) return false;  // Backspace, Enter, Esc...
-    if ((c >= u'0' && c <= u'9') || m_extra.contains(c)) return false;
+    if (c >= u'0' && c <= u'9') return false;
+    if (m_extra.contains(c)) {
+        const auto* box = qobject_cast<const QLineEdit*>(watched);
+        if (!box || !m_once.contains(c)) return false;
+        QString rest = box->text();
+        if (box->hasSelectedText()) rest.remove(box->selectionStart(), box->selectedText().size());
+        if (!rest.contains(c)) return false;
+    }
     ui::services().beep();
     return true;
 }

@@ -27,13 +27,16 @@ void SetBackColor(QWidget* control, const QColor& color);
 class CNumericKeyFilter : public QObject {
     Q_OBJECT
 public:
-    // Installs a filter on `box` (owned by the box).
-    static CNumericKeyFilter* install(QLineEdit* box, const QString& extra = {});
+    // Installs a filter on `box` (owned by the box). Each character in `once` (a subset of `extra`)
+    // may stand in the text only once: typing a second "." or ":" is dropped with a beep, unless it
+    // replaces the selected text that holds the first.
+    static CNumericKeyFilter* install(QLineEdit* box, const QString& extra = {}, const QString& once = {});
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    CNumericKeyFilter(QString extra, QObject* parent);
+    CNumericKeyFilter(QString extra, QString once, QObject* parent);
     QString m_extra;
+    QString m_once;
 };

@@ -32,15 +32,21 @@ struct WindowRow {
 // The test fails while a type the factory creates has no line here.
 constexpr WindowRow kWindows[] = {
     {0, "DW_M852_DateTime", "Date / Time", true},
+    {1, "DW_M852_TimeDelay", "Time Delays", true},
     {2, "DW_M852_DIPSwitch", "DIP Switch Settings", false},
     {3, "DW_M852_SourceInfo", "Source Info", true},
+    {4, "DW_M852_FreqSet", "Frequency Setpoints", true},
+    {5, "DW_M852_VoltSet", "Voltage Setpoints", true},
+    {6, "DW_M852_LoadCtrl", "Load Control", true},
     {7, "DW_M852_History", "Event History", false},
     {9, "DW_M852_Manual", "Manual Operation", false},
+    {10, "DW_M852_SysSummary", "System Summary", true},
     {11, "DW_M852_StateMachine", "State Machine", false},
     {13, "DW_M852_NIP", "Network Port", true},
     {16, "DW_M852_MsgLog", "Message Logs", false},
     {17, "DW_M852_PlantEx", "Exerciser", true},
     {18, "DW_M852_Calibration", "Meter Calibration", false},
+    {19, "DW_M852_ActiveTimeDelay", "Active Time Delay", false},
     {20, "DW_M852_Calendar", "Calendar Mode", true},
 };
 
