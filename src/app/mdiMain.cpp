@@ -28,6 +28,7 @@
 #include "files/clsScreenFiles.h"
 #include "files/clsWndManager.h"
 #include "files/frmAddWindow.h"
+#include "groups/CDataGroup.h"
 #include "groups/CDisplayWindow.h"
 #include "users/clsUser.h"
 #include "users/frmChangePass.h"
@@ -258,10 +259,9 @@ void mdiMain::updateWindowMenu() {
     setup->setEnabled(false);
     const CDisplayWindow* active = activeDisplayWindow();
     action("mnuWindowClose")->setEnabled(active != nullptr);
-    if (active) {
-        const clsUser* user = currentUser();
-        setup->setEnabled(active->SetupAvailable() && isConnected() && user && user->Role() != kGuestRole);
-    }
+    // Connected, not a guest, the window has a setup dialog and its group has been read since the
+    // window opened or the link was last connected: all decided by the window.
+    if (active) setup->setEnabled(active->CanRunSetup());
     action("mnuWindowCloseAll")->setEnabled(m_WindowMgr->NumWindowsOpen() >= 1);
     m_windowList->setEnabled(!m_mdiArea->subWindowList().isEmpty());
 }
@@ -396,6 +396,9 @@ void mdiMain::mnuHelpAbout_Click() {
 bool mdiMain::ConnectLink() {
     CMsgManager* m = manager();
     if (!m) return false;
+    // Whatever the open windows hold may come from another controller: no setup dialog until every
+    // group has been read again on this connection.
+    CDataGroup::MarkAllStale(m);
     if (m->Connect()) {
         m_connection->showConnected(COM_Number());
         return true;
@@ -407,6 +410,7 @@ bool mdiMain::ConnectLink() {
 bool mdiMain::DisconnectLink() {
     CMsgManager* m = manager();
     if (!m || !m->Disconnect()) return false;
+    CDataGroup::MarkAllStale(m);
     m_connection->showDisconnected();
     return true;
 }

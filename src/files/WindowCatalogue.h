@@ -1,34 +1,15 @@
 #pragma once
 
 #include <QtGlobal>
-#include <array>
 
 // The display window types. A type's code is also the WinID of its data group and what a screen
-// file stores; its title is string 500 + code.
+// file stores; its title is string 500 + code. What a window is (class, caption, whether it has a
+// setup dialog) it says itself (CDisplayWindow); which types this build can create is the factory's
+// table (DisplayWindowFactory). Only what belongs to the type code alone is kept here.
 namespace WindowCatalogue {
 
 inline constexpr qint32 kTypeCount = 21;
 inline constexpr int kTitleBase = 500;
-
-struct Entry {
-    qint32 code;
-    const char* displayWindow;  // class name of the display window
-    bool setupAvailable;        // the window has a setup dialog
-};
-
-inline constexpr std::array<Entry, kTypeCount> kEntries{{
-    {0, "DW_M852_DateTime", true},      {1, "DW_M852_TimeDelay", true},
-    {2, "DW_M852_DIPSwitch", false},    {3, "DW_M852_SourceInfo", true},
-    {4, "DW_M852_FreqSet", true},       {5, "DW_M852_VoltSet", true},
-    {6, "DW_M852_LoadCtrl", true},      {7, "DW_M852_History", false},
-    {8, "DW_M852_CFault", true},        {9, "DW_M852_Manual", false},
-    {10, "DW_M852_SysSummary", true},   {11, "DW_M852_StateMachine", false},
-    {12, "DW_M852_ProgIO", true},       {13, "DW_M852_NIP", true},
-    {14, "DW_M852_SysInfo", true},      {15, "DW_M852_Maint", true},
-    {16, "DW_M852_MsgLog", false},      {17, "DW_M852_PlantEx", true},
-    {18, "DW_M852_Calibration", false}, {19, "DW_M852_ActiveTimeDelay", false},
-    {20, "DW_M852_Calendar", true},
-}};
 
 [[nodiscard]] constexpr bool IsValidType(qint32 code) { return code >= 0 && code < kTypeCount; }
 

@@ -55,7 +55,7 @@ double clsWndManager::PixelsToTwips(int pixels, int dpi) { return double(pixels)
 bool clsWndManager::CreateWnd(qint32 WndType, qint32 lTop, qint32 lLeft, qint32 WndState) {
     QMdiSubWindow* sub = nullptr;
     try {
-        if (!WindowCatalogue::IsValidType(WndType) || !DisplayWindowFactory::Exists(WndType))
+        if (!WindowCatalogue::IsValidType(WndType))
             throw ComponentError(kErrUnknownWindow, QStringLiteral("clsWndManager::CreateWnd"),
                                  QStringLiteral("Unknown window for M852"));
         if (WndState < 0 || WndState > 2)
@@ -64,10 +64,19 @@ bool clsWndManager::CreateWnd(qint32 WndType, qint32 lTop, qint32 lLeft, qint32 
         if (!m_area)
             throw ComponentError(kErrUnknownWindow, QStringLiteral("clsWndManager::CreateWnd"),
                                  QStringLiteral("No window area"));
-        CDisplayWindow* window = DisplayWindowFactory::Create(WndType);
+        CDisplayWindow* window =
+            m_create ? m_create(WndType) : DisplayWindowFactory::Create(WndType);
         if (!window)
             throw ComponentError(kErrUnknownWindow, QStringLiteral("clsWndManager::CreateWnd"),
                                  QStringLiteral("Unknown window for M852"));
+        // The type code is the WinID of the window's requests and what a screen file stores: a
+        // factory row that makes another group's window would count, save and route it wrongly.
+        if (window->WinID() != WndType) {
+            const qint32 made = window->WinID();
+            delete window;  // never loaded: tells nobody, and its data object takes its polls along
+            throw ComponentError(kErrUnknownWindow, QStringLiteral("clsWndManager::CreateWnd"),
+                                 QStringLiteral("The window made for type %1 has WinID %2").arg(WndType).arg(made));
+        }
         sub = m_area->addSubWindow(window);
         sub->setAttribute(Qt::WA_DeleteOnClose);
         if (m_owner) sub->setWindowIcon(m_owner->windowIcon());
@@ -95,6 +104,11 @@ bool clsWndManager::CreateWnd(qint32 WndType, qint32 lTop, qint32 lLeft, qint32 
         delete sub;  // a window that never loaded reports nothing when it goes
         return false;
     }
+}
+
+bool clsWndManager::CanCreate(qint32 WndType) const {
+    if (!WindowCatalogue::IsValidType(WndType)) return false;
+    return m_create ? true : DisplayWindowFactory::Exists(WndType);
 }
 
 void clsWndManager::WndUnloaded(qint32 WndType) {

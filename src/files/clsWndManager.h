@@ -25,6 +25,8 @@ public:
         QWidget* owner = nullptr;                // owner of setup dialogs; its icon is the windows' icon
         std::function<void()> setScreenChanged;  // the main window's SetScreenChanged
     };
+    // Makes the display window of a type, nullptr when there is none.
+    using WindowFactory = std::function<CDisplayWindow*(qint32)>;
 
     // The main window's window manager.
     explicit clsWndManager(mdiMain* main);
@@ -43,8 +45,16 @@ public:
 
     // Creates, places (twips in the main window's client area) and shows a display window; state 0
     // normal, 1 minimized, 2 maximized. Every failure (an unknown code 0x800400C9, a type this build
-    // has no window for, a bad state) returns false and leaves nothing behind.
+    // has no window for, a window whose data object has another WinID than the type, a bad state)
+    // returns false and leaves nothing behind: no window, no count, no polls.
     bool CreateWnd(qint32 WndType, qint32 lTop, qint32 lLeft, qint32 WndState);
+
+    // Whether CreateWnd can make a window of this type: a code 0..20 that the factory has a window
+    // for (with a factory set by setWindowFactory, every code 0..20). The Add Window list offers no other.
+    [[nodiscard]] bool CanCreate(qint32 WndType) const;
+
+    // Replaces DisplayWindowFactory::Create (tests hand in a faulty factory); empty restores it.
+    void setWindowFactory(WindowFactory factory) { m_create = std::move(factory); }
 
     // A display window of that type was unloaded.
     void WndUnloaded(qint32 WndType);
@@ -72,6 +82,7 @@ private:
     };
 
     Host m_host;
+    WindowFactory m_create;  // empty: DisplayWindowFactory::Create
     QPointer<QMdiArea> m_area;
     QPointer<QWidget> m_owner;
     std::array<WindowTypeEntry, 21> m_types;

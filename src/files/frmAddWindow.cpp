@@ -69,6 +69,8 @@ void frmAddWindow::fillList() {
     qint32 type = 0;
     while (m_manager->AvailWnds(name, type)) {
         if (!WindowCatalogue::OfferedToRole(type, role)) continue;
+        // A type this build has no window for would only end in an error message.
+        if (!m_manager->CanCreate(type)) continue;
         auto* item = new QListWidgetItem(name, m_lstWindows);
         item->setData(Qt::UserRole, type);
     }

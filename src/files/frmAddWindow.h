@@ -8,8 +8,8 @@ class QPushButton;
 class clsWndManager;
 class mdiMain;
 
-// "Add Window": the display window types the current user's role may open and that are not open
-// yet. OK (or a double-click on the list) opens a window for every selected entry at the top left of
+// "Add Window": the display window types the current user's role may open, that are not open yet
+// and that this build can create. OK (or a double-click on the list) opens a window for every selected entry at the top left of
 // the main window's client area.
 class frmAddWindow : public QDialog {
     Q_OBJECT

@@ -37,7 +37,7 @@ PacketPtr makeWritePacket(qint32 winId, qint32 function, qint16 start, const std
 
 CDataGroup::CDataGroup(qint32 winId, std::span<const ReadBlock> reads, std::span<const WriteBlock> writes,
                        CMsgManager* manager, QObject* parent)
-    : QObject(parent), m_WinID(winId), m_reads(reads), m_writes(writes) {
+    : QObject(parent), m_WinID(winId), m_reads(reads), m_writes(writes), m_decoded(reads.size(), false) {
     if (!manager) {
         if (auto* app = clsApplication::instance()) manager = app->MsgManager();
     }
@@ -114,14 +114,37 @@ void CDataGroup::WriteRegisters(qint32 function, qint16 start, const std::vector
 
 std::vector<qint16> CDataGroup::EncodeBlock(int) const { return {}; }
 
+bool CDataGroup::IsFresh() const {
+    return std::all_of(m_decoded.begin(), m_decoded.end(), [](bool d) { return d; });
+}
+
+void CDataGroup::MarkStale() { std::fill(m_decoded.begin(), m_decoded.end(), false); }
+
+void CDataGroup::MarkAllStale(const CMsgManager* manager) {
+    for (CDataGroup* g : liveGroups())
+        if (!manager || g->m_MsgManager == manager) g->MarkStale();
+}
+
 bool CDataGroup::DecodeReply(const CMsgPacketNode& reply) {
     m_Reply = &reply;
+    bool decoded = false;
     try {
-        return ParseReply();
+        decoded = ParseReply();
     } catch (...) {
-        // A reply shorter than its block (or any other decoding fault): what was copied stays.
+        // A reply shorter than its block (or any other decoding fault): what was copied stays, but
+        // the block does not count as read.
         return false;
     }
+    if (decoded) {
+        // The block this reply answered, found as the default ParseReply finds it, so that a group
+        // with its own ParseReply is counted the same way.
+        int block = -1;
+        for (int i = 0; i < int(m_reads.size()) && block < 0; ++i)
+            if (m_reads[i].start == reply.StartingReg()) block = i;
+        if (block < 0) block = FallbackBlock();
+        if (block >= 0 && block < int(m_decoded.size())) m_decoded[std::size_t(block)] = true;
+    }
+    return decoded;
 }
 
 bool CDataGroup::ParseReply() {

@@ -19,7 +19,10 @@ class CMsgManager;
 //  - receives every MessageReady, keeps the replies carrying its WinID whose function is 3, hands the
 //    block chosen by the reply's StartingReg to DecodeBlock and raises DataRefreshed when it decoded,
 //  - builds the one-shot write packets of SendSetup from the write table,
-//  - removes its polled packets from the queue when it is destroyed.
+//  - removes its polled packets from the queue when it is destroyed,
+//  - knows whether its fields come from this controller (IsFresh): a setup dialog filled from fields
+//    that were never read would write zeros (0 V, 50 Hz, ...) into the controller, and after a
+//    reconnect the previous controller's values would be offered.
 class CDataGroup : public QObject {
     Q_OBJECT
 public:
@@ -57,6 +60,16 @@ public:
     // MessageReady handler runs for a reply of this group; it is public so that code holding a reply
     // of its own (the setup file, tests) can decode one the same way. Raises no event.
     bool DecodeReply(const CMsgPacketNode& reply);
+
+    // True once every read block has been decoded since this object was created or since the last
+    // MarkStale (the main window calls MarkAllStale on every Connect and Disconnect). Until then no
+    // setup dialog of the group may be opened. A group without read blocks is always fresh.
+    [[nodiscard]] bool IsFresh() const;
+    // Forgets which blocks were decoded: the fields stay as they are but no longer count as read.
+    void MarkStale();
+    // MarkStale on every live data object fed by `manager` (all of them when null): the link was
+    // opened or closed, so what the fields hold may belong to another controller.
+    static void MarkAllStale(const CMsgManager* manager = nullptr);
 
     [[nodiscard]] CMsgManager* MsgManager() const;
     [[nodiscard]] std::span<const ReadBlock> ReadBlocks() const { return m_reads; }
@@ -105,4 +118,5 @@ private:
     const std::span<const WriteBlock> m_writes;
     QPointer<CMsgManager> m_MsgManager;
     std::vector<PacketPtr> m_polls;  // this object's persistent read packets
+    std::vector<bool> m_decoded;     // per read block: decoded since creation or the last MarkStale
 };

@@ -28,7 +28,27 @@ bool CDisplayWindow::SetupAllowed() {
     return app->MsgManager()->IsConnected() && app->CurrentUser()->Role() != kGuestRole;
 }
 
+bool CDisplayWindow::CanRunSetup() const {
+    return !m_unloaded && m_Data && SetupAvailable() && SetupAllowed() && m_Data->IsFresh();
+}
+
 CSetupDialog* CDisplayWindow::CreateSetupDialog(QWidget*) { return nullptr; }
+
+QList<QWidget*> CDisplayWindow::SetupTargets() const {
+    QList<QWidget*> out;
+    for (QLabel* l : findChildren<QLabel*>()) out.append(l);
+    return out;
+}
+
+void CDisplayWindow::installSetupTargets() {
+    if (m_targetsInstalled) return;
+    m_targetsInstalled = true;
+    for (QWidget* w : SetupTargets()) {
+        if (!w || w == this || !isAncestorOf(w)) continue;
+        w->installEventFilter(this);
+        m_setupTargets.append(w);
+    }
+}
 
 QWidget* CDisplayWindow::dialogOwner() const {
     if (m_WndMgr && m_WndMgr->owner()) return m_WndMgr->owner();
@@ -44,6 +64,7 @@ void CDisplayWindow::Load(clsWndManager* manager) {
     if (m_loaded) return;
     m_loaded = true;
     m_WndMgr = manager;
+    installSetupTargets();
     (void)SetupDialog();  // loaded hidden with the window
     if (m_WndMgr) m_WndMgr->SetScreenChanged();
 }
@@ -62,7 +83,7 @@ void CDisplayWindow::Unload() {
 }
 
 void CDisplayWindow::RunSetup() {
-    if (!SetupAvailable() || !m_Data) return;
+    if (!CanRunSetup()) return;
     QPointer<CSetupDialog> dialog = SetupDialog();
     if (!dialog) return;
     QPointer<CDisplayWindow> self(this);
@@ -77,15 +98,33 @@ void CDisplayWindow::m_Data_DataRefreshed(qint32 WinID) {
 }
 
 void CDisplayWindow::mouseDoubleClickEvent(QMouseEvent* event) {
-    // On the background or on a label; other controls (frames, lists) keep their own double-click.
-    QWidget* target = childAt(event->position().toPoint());
-    const bool onBackgroundOrLabel = !target || qobject_cast<QLabel*>(target);
-    if (onBackgroundOrLabel && SetupAvailable() && SetupAllowed()) {
+    // Only the bare background here: a double-click on a setup target was taken by eventFilter, and
+    // one on any other child that passed it on (a frame, a list) is that child's business.
+    if (!childAt(event->position().toPoint()) && CanRunSetup()) {
         event->accept();
         RunSetup();
         return;
     }
     QWidget::mouseDoubleClickEvent(event);
+}
+
+bool CDisplayWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonDblClick &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        for (const QPointer<QWidget>& t : m_setupTargets) {
+            if (t != watched) continue;
+            if (!CanRunSetup()) break;  // refused: the control handles the click as usual
+            event->accept();
+            RunSetup();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void CDisplayWindow::showEvent(QShowEvent* event) {
+    installSetupTargets();
+    QWidget::showEvent(event);
 }
 
 void CDisplayWindow::closeEvent(QCloseEvent* event) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QPointer>
 #include <QWidget>
 #include <memory>
@@ -13,8 +14,14 @@ class clsWndManager;
 // A group passes its data object to the constructor, builds its labels, and implements
 // UpdateDisplay() (and, when it has a setup dialog, SetupAvailable() and CreateSetupDialog()). The
 // base redraws on every DataRefreshed of its own WinID, opens the setup dialog on a double-click on
-// the background or on a label when that is allowed, and does the unloading: the window manager and
-// the screen are told, the dialog goes, and the data object goes (taking its polls out of the queue).
+// the background or on one of SetupTargets() when that is allowed, and does the unloading: the window
+// manager and the screen are told, the dialog goes, and the data object goes (taking its polls out of
+// the queue).
+//
+// Whether a setup dialog may be opened is decided in one place, CanRunSetup(): the window has one,
+// the link is connected, the user is not a guest, and the data object is fresh (every read block
+// decoded since the window opened or the link was last connected). The Setup menu item, the
+// double-click and RunSetup itself all ask it.
 class CDisplayWindow : public QWidget {
     Q_OBJECT
 public:
@@ -24,11 +31,14 @@ public:
     // True for the window types that have a setup dialog.
     [[nodiscard]] virtual bool SetupAvailable() const { return false; }
     // Fills the setup dialog from the data object and shows it modally (owner: the main window).
-    // Callers check SetupAvailable() and SetupAllowed() first.
+    // Does nothing unless CanRunSetup().
     virtual void RunSetup();
 
-    // A setup dialog may be opened now: the link is connected and the user is not a guest (role 4).
+    // The link is connected and the user is not a guest (role 4): what every window's setup needs.
     [[nodiscard]] static bool SetupAllowed();
+    // This window's setup dialog may be opened now: SetupAvailable(), SetupAllowed() and the data
+    // object IsFresh().
+    [[nodiscard]] bool CanRunSetup() const;
 
     [[nodiscard]] CDataGroup& Data() const { return *m_Data; }
     // The setup dialog, loaded when needed (hidden); nullptr for windows without one.
@@ -47,17 +57,25 @@ protected:
 
     // Rewrites every shown value from the data object.
     virtual void UpdateDisplay() = 0;
+    // The children on which a double-click opens the setup dialog (besides the window's own
+    // background): by default every label of the window. A window adds frames or other controls by
+    // overriding; a child that uses double-clicks itself (a list) is best left out. Asked once, when
+    // the window is loaded or first shown; the base installs its filter on each.
+    [[nodiscard]] virtual QList<QWidget*> SetupTargets() const;
     // A new setup dialog owned by `owner`; only windows whose SetupAvailable() is true make one.
     [[nodiscard]] virtual CSetupDialog* CreateSetupDialog(QWidget* owner);
 
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private slots:
     void m_Data_DataRefreshed(qint32 WinID);
 
 private:
     [[nodiscard]] QWidget* dialogOwner() const;
+    void installSetupTargets();
 
     std::unique_ptr<CDataGroup> m_Data;
     const qint32 m_WinID;
@@ -65,4 +83,6 @@ private:
     QPointer<clsWndManager> m_WndMgr;
     bool m_loaded = false;
     bool m_unloaded = false;
+    bool m_targetsInstalled = false;
+    QList<QPointer<QWidget>> m_setupTargets;
 };

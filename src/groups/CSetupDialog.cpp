@@ -1,5 +1,6 @@
 #include "groups/CSetupDialog.h"
 
+#include <QApplication>
 #include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -56,7 +57,12 @@ bool CSetupDialog::eventFilter(QObject* watched, QEvent* event) {
         // opening a context menu does not.
         const bool leaving = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
                              reason == Qt::MouseFocusReason || reason == Qt::ShortcutFocusReason;
-        if (const RangeRule* r = ruleFor(watched); r && leaving && isVisible()) {
+        // Focus going to Cancel does not validate either (Cancel "causes no validation"): otherwise
+        // the box takes the focus back between the press and the release of the mouse button, the
+        // button is no longer down at the release, and a still click on Cancel does nothing.
+        // QApplication::focusWidget() is already the widget receiving the focus.
+        const bool toCancel = QApplication::focusWidget() == m_cmdCancel;
+        if (const RangeRule* r = ruleFor(watched); r && leaving && !toCancel && isVisible()) {
             if (ValidateRange(r->box, r->min, r->max)) {
                 QLineEdit* box = r->box;
                 QTimer::singleShot(0, box, [box] {

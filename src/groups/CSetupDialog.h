@@ -13,8 +13,9 @@ class QVBoxLayout;
 //
 // A group builds its controls into body() and implements Fill() and Commit(). Text boxes registered
 // with validateRange() are checked when they are left (light red and the focus stays while the text
-// is invalid) and again before OK, so OK never commits an invalid box. The dialog is modal; its owner
-// (the display window) unloads it after OK or Cancel.
+// is invalid) and again before OK, so OK never commits an invalid box. Moving the focus to Cancel
+// validates nothing, so Cancel always closes the dialog, with the mouse as with the keyboard. The
+// dialog is modal; its owner (the display window) unloads it after OK or Cancel.
 class CSetupDialog : public QDialog {
     Q_OBJECT
 public:

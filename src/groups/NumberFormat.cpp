@@ -10,12 +10,34 @@ struct Picture {
     bool hasIntPart = false;   // any placeholder before the point
     int fixedDecimals = 0;     // "0" placeholders after the point
     int optionalDecimals = 0;  // "#" placeholders after the point
+    bool percent = false;      // a "%" anywhere: the value is shown times 100
+    QString prefix;            // literal text before the first placeholder
+    QString suffix;            // literal text after it (and any between placeholders)
 };
+
+bool isPlaceholder(QChar c) { return c == u'0' || c == u'#' || c == u'.' || c == u','; }
 
 Picture parse(QStringView pattern) {
     Picture p;
     bool afterPoint = false;
-    for (const QChar c : pattern) {
+    bool inNumber = false;  // a placeholder has been seen: literals from now on go after the number
+    auto literal = [&](QChar c) { (inNumber ? p.suffix : p.prefix).append(c); };
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        const QChar c = pattern[i];
+        if (c == u'\\') {
+            if (i + 1 < pattern.size()) literal(pattern[++i]);
+            continue;
+        }
+        if (c == u'"') {
+            while (++i < pattern.size() && pattern[i] != u'"') literal(pattern[i]);
+            continue;
+        }
+        if (c == u'%') p.percent = true;
+        if (!isPlaceholder(c)) {
+            literal(c);
+            continue;
+        }
+        inNumber = true;
         if (c == u'.') {
             afterPoint = true;
         } else if (c == u'0') {
@@ -46,6 +68,7 @@ QString Format(double value, QStringView pattern) {
     if (std::isinf(value)) return value < 0 ? QStringLiteral("-Inf") : QStringLiteral("Inf");
     const Picture p = parse(pattern);
     const int decimals = p.fixedDecimals + p.optionalDecimals;
+    if (p.percent) value *= 100.0;
 
     // Scale to an integer count of the last shown digit and round half to even there. Values too big
     // for that are printed by the library with the same rounding rule (it rounds half to even too).
@@ -81,6 +104,7 @@ QString Format(double value, QStringView pattern) {
     // A value that rounds to zero is shown without a sign.
     bool allZero = true;
     for (const QChar c : digits) allZero = allZero && c == u'0';
+    out = p.prefix + out + p.suffix;
     if (negative && !allZero) out.prepend(u'-');
     return out;
 }

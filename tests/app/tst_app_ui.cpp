@@ -29,6 +29,8 @@
 #include "comm/CMsgManager.h"
 #include "comm/CScanLoop.h"
 #include "files/clsWndManager.h"
+#include "groups/CDataGroup.h"
+#include "groups/CDisplayWindow.h"
 #include "users/clsUser.h"
 
 namespace {
@@ -354,9 +356,16 @@ private slots:
         if (window) QVERIFY(w.WindowMgr()->CreateWnd(kSourceInfo, 0, 0, 0));
         if (screenFile) w.setScreenFileName(m_home->filePath(QStringLiteral("a.scn")));
         if (connected) QVERIFY(w.ConnectLink());
+        const auto enabled = [&](const char* name) { return actionOf(w, name)->isEnabled(); };
+        if (connected && window) {
+            // Right after Connect nothing has been read: no setup yet, whoever asks.
+            openMenus(w);
+            QVERIFY(!enabled("mnuWindowSetup"));
+            CDisplayWindow* dw = w.WindowMgr()->DisplayWindows().constFirst();
+            QTRY_VERIFY_WITH_TIMEOUT(dw->Data().IsFresh(), 10000);
+        }
         openMenus(w);
 
-        const auto enabled = [&](const char* name) { return actionOf(w, name)->isEnabled(); };
         QCOMPARE(enabled("mnuFileOpen"), true);
         QCOMPARE(enabled("mnuFileSaveAs"), window);
         QCOMPARE(enabled("mnuFileSave"), window && screenFile);
@@ -532,6 +541,8 @@ private slots:
         QVERIFY(w.WindowMgr()->CreateWnd(kSourceInfo, 0, 0, 0));
         QVERIFY(manager.queueSize() > idle);
         QVERIFY(w.ConnectLink());
+        CDisplayWindow* dw = w.WindowMgr()->DisplayWindows().constFirst();
+        QTRY_VERIFY_WITH_TIMEOUT(dw->Data().IsFresh(), 10000);
         m_ui->queueDialog(QStringLiteral("SU_M852_SourceInfo"),
                           [](QDialog& d) { return ScriptedUiServices::click(d, "cmdCancel"); });
         openMenus(w);
@@ -544,6 +555,36 @@ private slots:
         QCOMPARE(w.WindowMgr()->NumWindowsOpen(), 0);
         QCOMPARE(manager.queueSize(), idle);
         QVERIFY(w.ScreenChanged());
+        QVERIFY(w.DisconnectLink());
+    }
+
+    // After Disconnect and Connect (perhaps to another controller) the fields still hold what the
+    // previous link read: Setup stays refused, by menu, double-click or any other way, until every
+    // block of the group has been read again on the new link.
+    void setupWaitsForReadAfterReconnect() {
+        Session s(3, clsApplication::RunOptions{true});
+        mdiMain& w = *s.main;
+        QVERIFY(w.WindowMgr()->CreateWnd(kSourceInfo, 0, 0, 0));
+        CDisplayWindow* dw = w.WindowMgr()->DisplayWindows().constFirst();
+        const auto setupEnabled = [&] {
+            openMenus(w);
+            return actionOf(w, "mnuWindowSetup")->isEnabled();
+        };
+        QVERIFY(w.ConnectLink());
+        QTRY_VERIFY_WITH_TIMEOUT(dw->CanRunSetup(), 10000);
+        QVERIFY(setupEnabled());
+
+        QVERIFY(w.DisconnectLink());
+        QVERIFY(!setupEnabled());
+        QVERIFY(w.ConnectLink());
+        QVERIFY(!dw->CanRunSetup());
+        QVERIFY(!setupEnabled());
+        QTest::mouseDClick(dw, Qt::LeftButton, {}, QPoint(1, 1));
+        dw->RunSetup();
+        QCOMPARE(m_ui->callsOf(ScriptedUiServices::Kind::ExecDialog).size(), 0);
+
+        QTRY_VERIFY_WITH_TIMEOUT(dw->CanRunSetup(), 10000);
+        QVERIFY(setupEnabled());
         QVERIFY(w.DisconnectLink());
     }
 

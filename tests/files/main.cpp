@@ -4,12 +4,13 @@
 
 QObject* makeScreenFilesTest();
 QObject* makeQtrWindowTest();
+QObject* makeWindowConformanceTest();
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     int failed = 0;
-    for (auto make : {makeScreenFilesTest, makeQtrWindowTest}) {
+    for (auto make : {makeScreenFilesTest, makeQtrWindowTest, makeWindowConformanceTest}) {
         std::unique_ptr<QObject> test(make());
         failed += QTest::qExec(test.get(), argc, argv);
     }

@@ -5,12 +5,13 @@
 QObject* makeSharedRoutinesTest();
 QObject* makeSourceInfoTest();
 QObject* makeSourceInfoEndToEndTest();
+QObject* makeFrameworkTest();
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     int failed = 0;
-    for (auto make : {makeSharedRoutinesTest, makeSourceInfoTest, makeSourceInfoEndToEndTest}) {
+    for (auto make : {makeSharedRoutinesTest, makeSourceInfoTest, makeSourceInfoEndToEndTest, makeFrameworkTest}) {
         std::unique_ptr<QObject> test(make());
         failed += QTest::qExec(test.get(), argc, argv);
     }

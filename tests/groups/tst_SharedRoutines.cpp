@@ -155,6 +155,25 @@ private slots:
                                       << "0.1";
         QTest::newRow("big") << 3276.7 << "0.0"
                              << "3276.7";
+
+        // Every numeric pattern the windows and dialogs use, literal text and "%" included.
+        QTest::newRow("minutes #0") << 2.0 << "#0" << "2";
+        QTest::newRow("tenths of a second .0") << (653 / 10.0 - 65) << ".0" << ".3";
+        QTest::newRow("two-digit minor version 00") << 3.0 << "00" << "03";
+        QTest::newRow("absolute volts (0 V)") << 432.0 << "(0 V)" << "(432 V)";
+        QTest::newRow("(0 V) rounds half to even") << 432.5 << "(0 V)" << "(432 V)";
+        QTest::newRow("absolute hertz (0.0 Hz)") << 54.0 << "(0.0 Hz)" << "(54.0 Hz)";
+        QTest::newRow("live volts 0V") << 480 * 90 / 100.0 << "0V" << "432V";
+        QTest::newRow("live hertz 0.0 Hz") << 90 * 60.0 / 100 << "0.0 Hz" << "54.0 Hz";
+        QTest::newRow("elapsed part (0%)") << 1 - 300 / 1200.0 << "(0%)" << "(75%)";
+        QTest::newRow("remaining part (0%)") << 125 / 250.0 << "(0%)" << "(50%)";
+        QTest::newRow("(0%) of nothing") << 0.0 << "(0%)" << "(0%)";
+        QTest::newRow("(0%) of all") << 1.0 << "(0%)" << "(100%)";
+        QTest::newRow("(0%) half to even") << 0.125 << "(0%)" << "(12%)";
+        QTest::newRow("sign before the literals") << -5.0 << "(0 V)" << "-(5 V)";
+        QTest::newRow("no sign for a rounded zero") << -0.004 << "(0%)" << "(0%)";
+        QTest::newRow("escaped placeholder") << 7.0 << "\\#0" << "#7";
+        QTest::newRow("quoted text") << 7.0 << "0\" 0#\"" << "7 0#";
     }
     void format() {
         QFETCH(double, value);

@@ -2,6 +2,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -321,28 +322,34 @@ private slots:
                  bothSingle ? QStringLiteral("Voltage L1 - L2") : QStringLiteral("Voltage C-A"));
     }
 
-    // Setup opens on a double-click (background or label) only while connected and for a non-guest.
+    // Setup opens on a double-click (background or label) only while connected, for a non-guest, and
+    // once both blocks have been read since the window opened.
     void setupRules_data() {
         QTest::addColumn<int>("role");
         QTest::addColumn<bool>("connected");
+        QTest::addColumn<bool>("read");
         QTest::addColumn<bool>("onLabel");
         for (int role : {1, 2, 3, 4})
             for (bool connected : {true, false})
-                for (bool onLabel : {true, false})
-                    QTest::addRow("role %d %s %s", role, connected ? "connected" : "disconnected",
-                                  onLabel ? "label" : "background")
-                        << role << connected << onLabel;
+                for (bool read : {true, false})
+                    for (bool onLabel : {true, false})
+                        QTest::addRow("role %d %s %s %s", role, connected ? "connected" : "disconnected",
+                                      read ? "read" : "unread", onLabel ? "label" : "background")
+                            << role << connected << read << onLabel;
     }
     void setupRules() {
         QFETCH(int, role);
         QFETCH(bool, connected);
+        QFETCH(bool, read);
         QFETCH(bool, onLabel);
         GroupTestRig rig(role);
-        rig.setConnected(connected);
         QVERIFY(rig.windows().CreateWnd(3, 0, 0, 0));
         CDisplayWindow* w = rig.windows().DisplayWindows().constFirst();
-        const bool allowed = connected && role != 4;
-        QCOMPARE(CDisplayWindow::SetupAllowed(), allowed);  // what the Setup menu item also asks
+        if (read) rig.cycle();
+        rig.setConnected(connected);
+        const bool allowed = connected && role != 4 && read;
+        QCOMPARE(CDisplayWindow::SetupAllowed(), connected && role != 4);
+        QCOMPARE(w->CanRunSetup(), allowed);  // what the Setup menu item also asks
         QVERIFY(w->SetupAvailable());
         ScriptedUiServices ui;
         if (allowed)
@@ -355,6 +362,31 @@ private slots:
             QTest::mouseDClick(w, Qt::LeftButton, {}, QPoint(1, 1));
         }
         QCOMPARE(ui.callsOf(ScriptedUiServices::Kind::ExecDialog).size(), allowed ? 1 : 0);
+        QVERIFY(ui.allConsumed());
+    }
+
+    // Before the first reply the dialog would offer 0 V, 50 Hz, 1 phase and CBA, and OK would write
+    // them: no way into it until both blocks are read, and then it shows the controller's values.
+    void noSetupFromUnreadFields() {
+        GroupTestRig rig;
+        QVERIFY(rig.windows().CreateWnd(3, 0, 0, 0));
+        CDisplayWindow* w = rig.windows().DisplayWindows().constFirst();
+        ScriptedUiServices ui;
+        w->RunSetup();
+        rig.tick();  // block 2 sent
+        rig.tick();  // block 2 decoded, block 22 sent
+        QVERIFY(!w->CanRunSetup());
+        w->RunSetup();
+        QCOMPARE(ui.callsOf(ScriptedUiServices::Kind::ExecDialog).size(), 0);
+        rig.tick();  // block 22 decoded
+        QVERIFY(w->CanRunSetup());
+        QString shown;
+        ui.queueDialog(QStringLiteral("SU_M852_SourceInfo"), [&](QDialog& d) {
+            shown = d.findChild<QLineEdit*>("txtSysVoltage_0")->text();
+            return ScriptedUiServices::click(d, "cmdCancel");
+        });
+        w->RunSetup();
+        QCOMPARE(shown, QStringLiteral("480"));
         QVERIFY(ui.allConsumed());
     }
 
@@ -451,11 +483,17 @@ private slots:
         QCOMPARE(rig.manager().queueSize(), qint16(queued + 1));  // the write
     }
 
+    // Cancel writes nothing and unloads the dialog (it is owned by the main window, not the display
+    // window); the next Setup loads a fresh one, filled from the data object again, not the text
+    // left in the cancelled one.
     void cancelWritesNothing() {
         GroupTestRig rig;
         QVERIFY(rig.windows().CreateWnd(3, 0, 0, 0));
         CDisplayWindow* w = rig.windows().DisplayWindows().constFirst();
         rig.cycle();
+        const auto dialogs = [&] { return rig.mainWindow().findChildren<CSetupDialog*>(); };
+        QCOMPARE(dialogs().size(), 1);  // loaded hidden with the window, under its owner
+        QPointer<CSetupDialog> first = dialogs().constFirst();
         ScriptedUiServices ui;
         ui.queueDialog(QStringLiteral("SU_M852_SourceInfo"), [](QDialog& d) {
             ScriptedUiServices::setText(d, "txtSysVoltage_0", "208");
@@ -464,8 +502,20 @@ private slots:
         const qint16 queued = rig.manager().queueSize();
         w->RunSetup();
         QCOMPARE(rig.manager().queueSize(), queued);
-        // the dialog was unloaded and the next one is a fresh one
-        QVERIFY(w->findChildren<CSetupDialog*>().isEmpty());
+        QVERIFY(first.isNull());      // the cancelled dialog is gone
+        QVERIFY(dialogs().isEmpty());  // and nothing else is left under the owner
+
+        QString shown;
+        bool ownedByMain = false;
+        ui.queueDialog(QStringLiteral("SU_M852_SourceInfo"), [&](QDialog& d) {
+            ownedByMain = d.parentWidget() == &rig.mainWindow();
+            shown = d.findChild<QLineEdit*>("txtSysVoltage_0")->text();
+            return ScriptedUiServices::click(d, "cmdCancel");
+        });
+        w->RunSetup();
+        QVERIFY(ownedByMain);
+        QCOMPARE(shown, QStringLiteral("480"));
+        QVERIFY(ui.allConsumed());
     }
 };
 
