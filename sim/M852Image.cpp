@@ -132,6 +132,18 @@ const std::vector<EpisodeEvent> kSettings = {
     {2, 4, 1},
     {2, 4, 0},
 };
+// An I/O module that lost its link for a few minutes, a low battery on the genset, a load-control
+// output, the LED timer and a Modbus peak shave from the building management system.
+const std::vector<EpisodeEvent> kFault = {
+    {0, 24, 1},  {0, 89, 1},  {0, 74, 1},   {3, 24, 0},   {3, 89, 0},   {3, 74, 0},
+    {4, 65, 1},  {9, 65, 0},  {10, 94, 1},  {10, 189, 1}, {12, 189, 0}, {14, 94, 0},
+    {15, 224, 1}, {15, 68, 1}, {45, 224, 0}, {45, 68, 0}, {46, 201, 1},
+};
+// A service visit: the maintenance DIP switch, the switch out of automatic, the service reminder reset.
+const std::vector<EpisodeEvent> kService = {
+    {0, 136, 1}, {120, 7, 1}, {120, 63, 1}, {125, 5, 1}, {125, 136, 0},
+    {126, 5, 0}, {130, 63, 0}, {130, 7, 0}, {131, 133, 1}, {131, 133, 0},
+};
 
 }  // namespace
 
@@ -339,8 +351,8 @@ void M852Image::populate() {
 void M852Image::populateEventHistory() {
     mapRange(kEventFirst, kEventRecords * kEventSize, 0);
     // Episodes, newest first; each ends some days before the next newer one began.
-    const std::array<const std::vector<EpisodeEvent>*, 8> cycle = {
-        &kExercise, &kTest, &kExercise, &kSettings, &kExercise, &kOutage, &kExercise, &kTest};
+    const std::array<const std::vector<EpisodeEvent>*, 10> cycle = {
+        &kExercise, &kFault, &kTest, &kExercise, &kSettings, &kService, &kExercise, &kOutage, &kExercise, &kTest};
     // The newest episode started two days ago at 10:00 controller time.
     QDateTime start(m_clock.date().addDays(-2), QTime(10, 0), QTimeZone::utc());
     int record = 0;

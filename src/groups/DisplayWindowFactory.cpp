@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "groups/history/DW_M852_History.h"
+#include "groups/msglog/DW_M852_MsgLog.h"
 #include "groups/sourceinfo/DW_M852_SourceInfo.h"
 
 namespace {
@@ -22,7 +24,7 @@ constexpr std::array<Maker, 21> kMakers = {
     nullptr,                    // 4 Setpoints - Frequency
     nullptr,                    // 5 Setpoints - Voltage
     nullptr,                    // 6 Load Control Time Delays
-    nullptr,                    // 7 Event History
+    &make<DW_M852_History>,     // 7 Event History
     nullptr,                    // 8 Common Alarms
     nullptr,                    // 9 Manual Operations
     nullptr,                    // 10 System Summary
@@ -31,7 +33,7 @@ constexpr std::array<Maker, 21> kMakers = {
     nullptr,                    // 13 Network Interface Port
     nullptr,                    // 14 System Information
     nullptr,                    // 15 Maintenance
-    nullptr,                    // 16 Message Stacks
+    &make<DW_M852_MsgLog>,      // 16 Message Stacks
     nullptr,                    // 17 Exerciser
     nullptr,                    // 18 Meter Calibration
     nullptr,                    // 19 Active Time Delay

@@ -5,6 +5,7 @@
 #include <QTextStream>
 #include <cstdio>
 
+#include "CliEvents.h"
 #include "CliOptions.h"
 #include "CliSession.h"
 
@@ -16,6 +17,8 @@ int main(int argc, char* argv[]) {
     QTextStream out(stdout);
     QTextStream err(stderr);
 
+    if (CliEvents::Handles(app.arguments().mid(1))) return CliEvents::Run(app, app.arguments().mid(1), out, err);
+
     QString error;
     const auto options = CliOptions::parse(app.arguments().mid(1), &error);
     if (!options) {
@@ -25,7 +28,7 @@ int main(int argc, char* argv[]) {
     }
     switch (options->command) {
         case CliOptions::Command::Help:
-            out << CliOptions::usage() << Qt::flush;
+            out << CliOptions::usage() << CliEvents::Usage() << Qt::flush;
             return 0;
         case CliOptions::Command::Version:
             out << "field-console-cli " << QCoreApplication::applicationVersion() << '\n' << Qt::flush;
