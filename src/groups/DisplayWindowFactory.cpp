@@ -2,8 +2,12 @@
 
 #include <array>
 
+#include "groups/calendar/DW_M852_Calendar.h"
+#include "groups/datetime/DW_M852_DateTime.h"
+#include "groups/dipswitch/DW_M852_DIPSwitch.h"
 #include "groups/history/DW_M852_History.h"
 #include "groups/msglog/DW_M852_MsgLog.h"
+#include "groups/plantex/DW_M852_PlantEx.h"
 #include "groups/sourceinfo/DW_M852_SourceInfo.h"
 
 namespace {
@@ -17,9 +21,9 @@ CDisplayWindow* make() {
 
 // Indexed by window type (= WinID). A type without a window yet has nullptr.
 constexpr std::array<Maker, 21> kMakers = {
-    nullptr,                    // 0 Date / Time
+    &make<DW_M852_DateTime>,    // 0 Date / Time
     nullptr,                    // 1 Time Delays
-    nullptr,                    // 2 DIP Switch Settings
+    &make<DW_M852_DIPSwitch>,   // 2 DIP Switch Settings
     &make<DW_M852_SourceInfo>,  // 3 Source Info
     nullptr,                    // 4 Setpoints - Frequency
     nullptr,                    // 5 Setpoints - Voltage
@@ -34,10 +38,10 @@ constexpr std::array<Maker, 21> kMakers = {
     nullptr,                    // 14 System Information
     nullptr,                    // 15 Maintenance
     &make<DW_M852_MsgLog>,      // 16 Message Stacks
-    nullptr,                    // 17 Exerciser
+    &make<DW_M852_PlantEx>,     // 17 Exerciser
     nullptr,                    // 18 Meter Calibration
     nullptr,                    // 19 Active Time Delay
-    nullptr,                    // 20 Exerciser Calendar
+    &make<DW_M852_Calendar>,    // 20 Exerciser Calendar
 };
 
 }  // namespace

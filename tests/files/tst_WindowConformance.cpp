@@ -31,7 +31,13 @@ struct WindowRow {
 // role, connection and freshness, open counts and the screen-file round trip in all three states.
 // The test fails while a type the factory creates has no line here.
 constexpr WindowRow kWindows[] = {
+    {0, "DW_M852_DateTime", "Date / Time", true},
+    {2, "DW_M852_DIPSwitch", "DIP Switch Settings", false},
     {3, "DW_M852_SourceInfo", "Source Info", true},
+    {7, "DW_M852_History", "Event History", false},
+    {16, "DW_M852_MsgLog", "Message Logs", false},
+    {17, "DW_M852_PlantEx", "Exerciser", true},
+    {20, "DW_M852_Calendar", "Calendar Mode", true},
 };
 
 const WindowRow* rowOf(qint32 type) {

@@ -21,7 +21,7 @@
 #include "groups/history/C_M852_History.h"
 #include "groups/history/DW_M852_History.h"
 #include "groups/history/EventList.h"
-#include "groups/history/PackedDate.h"
+#include "groups/datetime/PackedDate.h"
 #include "groups/msglog/C_M852_MsgLog.h"
 #include "groups/msglog/DW_M852_MsgLog.h"
 

@@ -3,7 +3,7 @@
 #include <iterator>
 
 #include "base/ComponentError.h"
-#include "groups/history/PackedDate.h"
+#include "groups/datetime/PackedDate.h"
 
 namespace {
 
