@@ -3,12 +3,16 @@
 #include <array>
 
 #include "groups/calendar/DW_M852_Calendar.h"
+#include "groups/cfault/DW_M852_CFault.h"
 #include "groups/datetime/DW_M852_DateTime.h"
 #include "groups/dipswitch/DW_M852_DIPSwitch.h"
 #include "groups/history/DW_M852_History.h"
+#include "groups/maint/DW_M852_Maint.h"
 #include "groups/msglog/DW_M852_MsgLog.h"
 #include "groups/plantex/DW_M852_PlantEx.h"
+#include "groups/progio/DW_M852_ProgIO.h"
 #include "groups/sourceinfo/DW_M852_SourceInfo.h"
+#include "groups/sysinfo/DW_M852_SysInfo.h"
 
 namespace {
 
@@ -29,14 +33,14 @@ constexpr std::array<Maker, 21> kMakers = {
     nullptr,                    // 5 Setpoints - Voltage
     nullptr,                    // 6 Load Control Time Delays
     &make<DW_M852_History>,     // 7 Event History
-    nullptr,                    // 8 Common Alarms
+    &make<DW_M852_CFault>,      // 8 Common Alarms
     nullptr,                    // 9 Manual Operations
     nullptr,                    // 10 System Summary
     nullptr,                    // 11 State Machine Diagnostics
-    nullptr,                    // 12 Programmable Input/Output
+    &make<DW_M852_ProgIO>,      // 12 Programmable Input/Output
     nullptr,                    // 13 Network Interface Port
-    nullptr,                    // 14 System Information
-    nullptr,                    // 15 Maintenance
+    &make<DW_M852_SysInfo>,     // 14 System Information
+    &make<DW_M852_Maint>,       // 15 Maintenance
     &make<DW_M852_MsgLog>,      // 16 Message Stacks
     &make<DW_M852_PlantEx>,     // 17 Exerciser
     nullptr,                    // 18 Meter Calibration
