@@ -50,9 +50,7 @@ const WindowRow* rowOf(qint32 type) {
     return nullptr;
 }
 
-void addTypeColumn() {
-    QTest::addColumn<int>("type");
-}
+void addTypeColumn() { QTest::addColumn<int>("type"); }
 
 QByteArray readFile(const QString& path) {
     QFile f(path);
@@ -237,13 +235,14 @@ private slots:
         host.area = &rig.area();
         host.owner = &rig.mainWindow();
         clsWndManager faulty(host);
-        faulty.setWindowFactory([](qint32) -> CDisplayWindow* { return new DW_M852_SourceInfo(); });  // WinID 3
+        faulty.setWindowFactory(
+            [](qint32) -> CDisplayWindow* { return new DW_M852_SourceInfo(); });  // WinID 3
         QVERIFY(!faulty.CreateWnd(4, 0, 0, 0));
         QCOMPARE(faulty.OpenCount(4), 0);
         QCOMPARE(faulty.NumWindowsOpen(), 0);
         QCOMPARE(rig.area().subWindowList().size(), 1);
         QCOMPARE(rig.manager().queueSize(), queued);  // the survivor's polls are all still there
-        QVERIFY(faulty.CreateWnd(3, 0, 0, 0));       // the same factory's correct row still works
+        QVERIFY(faulty.CreateWnd(3, 0, 0, 0));        // the same factory's correct row still works
         QCOMPARE(faulty.OpenCount(3), 1);
     }
 };

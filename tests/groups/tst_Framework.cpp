@@ -60,8 +60,12 @@ public:
     QLineEdit* other;
 
 protected:
-    void Fill(CDataGroup& data) override { ranged->setText(QString::number(static_cast<TwoBlockGroup&>(data).first)); }
-    void Commit(CDataGroup& data) override { static_cast<TwoBlockGroup&>(data).first = qint16(ranged->text().toInt()); }
+    void Fill(CDataGroup& data) override {
+        ranged->setText(QString::number(static_cast<TwoBlockGroup&>(data).first));
+    }
+    void Commit(CDataGroup& data) override {
+        static_cast<TwoBlockGroup&>(data).first = qint16(ranged->text().toInt());
+    }
 };
 
 // A window whose frame opens the setup dialog on a double-click and whose list does not.
@@ -121,7 +125,7 @@ private slots:
         GroupTestRig rig;
         TwoBlockGroup g;
         QVERIFY(!g.IsFresh());
-        QVERIFY(!g.DecodeReply(readReply(740, {1})));  // short: block 740 has two registers
+        QVERIFY(!g.DecodeReply(readReply(740, {1})));     // short: block 740 has two registers
         QVERIFY(!g.DecodeReply(readReply(745, {1, 2})));  // no such block
         QVERIFY(g.DecodeReply(readReply(740, {1, 2})));
         QVERIFY(!g.IsFresh());  // block 750 not yet
@@ -196,8 +200,7 @@ private slots:
             for (int i = 0; i < values.size(); ++i)
                 QCOMPARE(qint16((quint8(f.at(7 + 2 * i)) << 8) | quint8(f.at(8 + 2 * i))), values.at(i));
         }
-        for (int i = 0; i < values.size(); ++i)
-            QCOMPARE(qint16(rig.image.valueOr(start + i)), values.at(i));
+        for (int i = 0; i < values.size(); ++i) QCOMPARE(qint16(rig.image.valueOr(start + i)), values.at(i));
         QCOMPARE(rig.manager().queueSize(), queued);
         // Every reply of this run (polls and the write) came back under the group's WinID.
         QVERIFY(routed.count() >= 2);
@@ -226,7 +229,8 @@ private slots:
         TwoBlockGroup g;
         const qint16 queued = rig.manager().queueSize();
         QVERIFY_THROWS_EXCEPTION(
-            ComponentError, g.WriteRegisters(function, qint16(start), std::vector<qint16>(std::size_t(count), 1)));
+            ComponentError,
+            g.WriteRegisters(function, qint16(start), std::vector<qint16>(std::size_t(count), 1)));
         QCOMPARE(rig.manager().queueSize(), queued);
     }
 

@@ -1,18 +1,23 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <optional>
+
+#include "sim/SimProcess.h"
 
 namespace {
 
 struct Run {
     int exitCode = -1;
     QString err;
+    QString out;
 };
 
 Run runSnapshot(const QStringList& args, const QString& home) {
@@ -31,6 +36,7 @@ Run runSnapshot(const QStringList& args, const QString& home) {
     }
     r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     r.err = QString::fromLocal8Bit(p.readAllStandardError());
+    r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
     return r;
 }
 
@@ -87,6 +93,61 @@ private slots:
                 QVERIFY2(colour.match(e["background"].toString()).hasMatch(), qPrintable(name));
             }
         }
+    }
+
+    // Before every block has been read the dialog would show fields never read: it is not captured.
+    void noDialogBeforeTheFirstRead() {
+        QTemporaryDir home, out;
+        QVERIFY(home.isValid() && out.isValid());
+        const Run r =
+            runSnapshot({"--role", "3", "--port", "0", "--out", out.path(), "--cycles", "0", "3"}, home.path());
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        const QDir dir(out.path());
+        QVERIFY(QFile::exists(dir.filePath("DW_M852_SourceInfo.png")));
+        QVERIFY(!QFile::exists(dir.filePath("SU_M852_SourceInfo.png")));
+        QVERIFY2(r.err.contains(QStringLiteral("SourceInfo: setup not available now")), qPrintable(r.err));
+    }
+
+    // --accept presses OK in the captured dialog without an edit: the simulator's request log shows
+    // the one write that makes, and it writes back exactly what the controller holds.
+    void acceptWritesWhatWasRead() {
+        if (!QFile::exists(QStringLiteral(M852_SIM_PROGRAM))) QSKIP("m852-sim is not built");
+        QTemporaryDir home, out, logDir;
+        QVERIFY(home.isValid() && out.isValid() && logDir.isValid());
+        const QString log = logDir.filePath("requests.jsonl");
+        sim::SimProcess sim(QStringLiteral(M852_SIM_PROGRAM));
+        QVERIFY2(sim.start({"--no-pacing", "--log", log}), qPrintable(sim.errorString()));
+        const std::optional<QList<quint16>> before = sim.registers(23, 7);
+        QVERIFY(before);
+        const Run r = runSnapshot({"--role", "3", "--device", sim.devicePath(), "--out", out.path(), "--cycles",
+                                   "2", "--accept", "3"},
+                                  home.path());
+        QVERIFY2(r.exitCode == 0, qPrintable(r.err));
+        QVERIFY2(r.out.contains(QStringLiteral("accepted SU_M852_SourceInfo")), qPrintable(r.out));
+        QCOMPARE(sim.registers(23, 7), before);
+        QCOMPARE(sim.stop(), 0);
+
+        QFile f(log);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QList<QJsonObject> writes;
+        int reads = 0;
+        for (const QByteArray& line : f.readAll().split('\n')) {
+            if (line.trimmed().isEmpty()) continue;
+            const QJsonObject o = QJsonDocument::fromJson(line).object();
+            if (o["function"].toInt() == 3)
+                ++reads;
+            else
+                writes << o;
+        }
+        QVERIFY(reads >= 4);  // both blocks, before and after the OK
+        QCOMPARE(writes.size(), 1);
+        const QJsonObject w = writes.constFirst();
+        QCOMPARE(w["function"].toInt(), 16);
+        QCOMPARE(w["start"].toInt(), 23);
+        QCOMPARE(w["count"].toInt(), 7);
+        QList<quint16> values;
+        for (const QJsonValue v : w["values"].toArray()) values << quint16(v.toInt());
+        QCOMPARE(values, *before);
     }
 
     void failures_data() {

@@ -8,7 +8,10 @@
 #include <QJsonDocument>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QLineEdit>
 #include <QPixmap>
+#include <QPushButton>
+#include <QPointer>
 #include <QSet>
 #include <QTimer>
 #include <cstdio>
@@ -24,6 +27,7 @@
 #include "groups/CDisplayWindow.h"
 #include "groups/CSetupDialog.h"
 #include "groups/DisplayWindowFactory.h"
+#include "groups/InputValidation.h"
 
 namespace {
 
@@ -66,6 +70,43 @@ bool waitFor(Pred done, int timeoutMs) {
     return true;
 }
 
+// Opens the setup dialog of `w` the way the user does (RunSetup, modal) and presses OK without
+// touching anything. Returns the dialog's class name, or an empty text (after a message) when OK was
+// refused (a value the controller holds is outside the dialog's range) or the dialog did not open.
+QString acceptSetup(CDisplayWindow& w) {
+    QPointer<CSetupDialog> dialog = w.SetupDialog();  // the one RunSetup shows
+    if (!dialog || !w.CanRunSetup()) {
+        fail(QStringLiteral("%1: the setup dialog cannot be opened").arg(QString::fromLatin1(w.metaObject()->className())));
+        return {};
+    }
+    const QString name = QString::fromLatin1(dialog->metaObject()->className());
+    bool pressed = false;
+    QString refused;
+    // Runs inside the dialog's own event loop, once it is shown.
+    QTimer::singleShot(0, dialog, [&pressed, &refused, dialog] {
+        if (!dialog) return;
+        pressed = true;
+        dialog->cmdOK()->click();
+        if (dialog->isVisible()) {
+            QStringList invalid;
+            for (QLineEdit* box : dialog->findChildren<QLineEdit*>())
+                if (BackColor(box) == kInvalidBackColor) invalid << box->objectName();
+            refused = invalid.join(u',');
+            dialog->reject();
+        }
+    });
+    w.RunSetup();
+    if (!pressed) {
+        fail(name + QStringLiteral(": the dialog did not open"));
+        return {};
+    }
+    if (!refused.isNull()) {
+        fail(name + QStringLiteral(": OK refused without an edit (invalid: %1); nothing written").arg(refused));
+        return {};
+    }
+    return name;
+}
+
 }  // namespace
 
 bool ParseSnapshotOptions(const QStringList& args, SnapshotOptions& o, QString& error) {
@@ -105,6 +146,8 @@ bool ParseSnapshotOptions(const QStringList& args, SnapshotOptions& o, QString& 
                 error = error.isEmpty() ? "--scan-rate must be 1..32767 milliseconds" : error;
                 return false;
             }
+        } else if (a == "--accept") {
+            o.accept = true;
         } else if (a.startsWith("--")) {
             error = "unknown option " + a;
             return false;
@@ -176,20 +219,21 @@ int RunSnapshot(const SnapshotOptions& o) {
     }
     if (types.size() > 1) clsQTR_Window().CascadeChildWindows(main);
 
-    // A cycle: every polled packet answered once.
+    // A cycle: every packet in the queue answered once.
     CMsgManager* manager = app.MsgManager();
     int replies = 0;
     QObject::connect(manager, &CMsgManager::MessageReady, &main, [&replies] { ++replies; });
-    const int perCycle = manager->queueSize();
-    const int wanted = o.cycles * perCycle;
-    const int timeoutMs = 5000 + wanted * o.scanRate * 4;
-    if (!waitFor([&] { return replies >= wanted; }, timeoutMs)) {
+    auto runCycles = [&] {
+        const int wanted = replies + o.cycles * manager->queueSize();
+        const int timeoutMs = 5000 + (wanted - replies) * o.scanRate * 4;
+        if (waitFor([&] { return replies >= wanted; }, timeoutMs)) return true;
         fail(QStringLiteral("the controller answered %1 of %2 requests within %3 ms")
                  .arg(replies)
                  .arg(wanted)
                  .arg(timeoutMs));
-        return 5;
-    }
+        return false;
+    };
+    if (!runCycles()) return 5;
     QStringList written;
     QSet<QString> used;
     auto uniqueName = [&used](QString name) {
@@ -198,13 +242,22 @@ int RunSnapshot(const SnapshotOptions& o) {
         used.insert(n);
         return n;
     };
+    QList<QPointer<CDisplayWindow>> withDialog;  // windows whose setup dialog was captured
     for (CDisplayWindow* w : windows->DisplayWindows()) {
         QWidget& form = *w;
         if (!save(o.outDir, uniqueName(QString::fromLatin1(w->metaObject()->className())), form, written))
             return 6;
         if (!w->SetupAvailable()) continue;
+        // The dialog is captured only when the user could open it now: a guest cannot, and before
+        // every block of the group has been read it would show fields that were never read.
+        if (!w->CanRunSetup()) {
+            fail(QStringLiteral("%1: setup not available now (guest role, or not read yet: more --cycles)")
+                     .arg(QString::fromLatin1(w->metaObject()->className())));
+            continue;
+        }
         CSetupDialog* dialog = w->SetupDialog();
         if (!dialog) continue;
+        withDialog << w;
         dialog->FillFromData(w->Data());
         dialog->adjustSize();
         dialog->show();
@@ -221,7 +274,21 @@ int RunSnapshot(const SnapshotOptions& o) {
         return 6;
     }
     written << mainPng;
+
+    QStringList accepted;
+    if (o.accept) {
+        for (const QPointer<CDisplayWindow>& w : withDialog) {
+            if (!w) continue;
+            const QString name = acceptSetup(*w);
+            if (name.isEmpty()) return 7;
+            accepted << name;
+        }
+        // The writes are one-shot packets at the end of the queue: the cycles send them and poll
+        // the blocks again, so what the controller took is read back.
+        if (!runCycles()) return 5;
+    }
     main.DisconnectLink();
     for (const QString& f : written) std::printf("%s\n", qPrintable(f));
+    for (const QString& a : accepted) std::printf("accepted %s\n", qPrintable(a));
     return 0;
 }

@@ -13,6 +13,7 @@ struct SnapshotOptions {
     int cycles = 2;      // complete poll cycles before the pictures are taken
     int scanRate = 50;   // read and write scan rate, milliseconds
     QList<int> windows;  // window type codes; empty = every type this build has
+    bool accept = false;  // after the pictures: OK in every captured setup dialog, then K more cycles
 };
 
 // Parses the arguments (without the program name); on failure returns false with a message.
