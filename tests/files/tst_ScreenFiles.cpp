@@ -176,9 +176,11 @@ private slots:
         const QString path = dir.filePath("bad.scn");
         QVERIFY(writeFile(path, "21,0,0,0\r\n-1,0,0,0\r\nabc\r\n0,0,0,0\r\n3,150,150,7\r\n3,150,150,0\r\n"));
         rig.screens().LoadScreenFile(path);
-        QCOMPARE(rig.windows().NumWindowsOpen(), 1);
+        // Good lines: "0,0,0,0" (Date / Time) and "3,150,150,0".
+        QCOMPARE(rig.windows().NumWindowsOpen(), 2);
+        QCOMPARE(rig.windows().OpenCount(0), 1);
         QCOMPARE(rig.windows().OpenCount(3), 1);
-        QCOMPARE(rig.area().subWindowList().size(), 1);
+        QCOMPARE(rig.area().subWindowList().size(), 2);
     }
 
     void unreadableFileKeepsWindows() {

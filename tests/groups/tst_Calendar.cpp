@@ -73,7 +73,8 @@ private slots:
         QTest::addColumn<QString>("text");
         const char* ordinal[] = {"1st", "2nd", "3rd", "4th", "5th"};
         for (int r = 1; r <= 5; ++r)
-            QTest::addRow("day of month, %d", r) << 0 << r << QStringLiteral("Every %1 Wednesday").arg(ordinal[r - 1]);
+            QTest::addRow("day of month, %d", r)
+                << 0 << r << QStringLiteral("Every %1 Wednesday").arg(ordinal[r - 1]);
         QTest::newRow("day of month, 6") << 0 << 6 << "Unknown Period";
         QTest::newRow("day of month, 0") << 0 << 0 << "Unknown Period";
         QTest::newRow("day, 1") << 1 << 1 << "Every Day";
@@ -114,7 +115,8 @@ private slots:
         QVERIFY(c->Enabled(4) && c->Loaded(4) && c->Highlight(4));
         QCOMPARE(c->Interval(4), 1);
         QCOMPARE(c->RepeatRate(4), 0);
-        const QStringList cols{"lblEventNo", "lblStartDate", "lblStartTime", "lblRunTime", "lblLoaded", "lblPeriod"};
+        const QStringList cols{"lblEventNo", "lblStartDate", "lblStartTime",
+                               "lblRunTime", "lblLoaded",    "lblPeriod"};
         for (const QString& col : cols) {
             auto* l = w->findChild<QLabel*>(col + "_4");
             QVERIFY(l->isEnabled());
@@ -195,8 +197,8 @@ private slots:
     void fillFailureIsReportedOnce() {
         GroupTestRig rig;
         CDisplayWindow* w = openCalendar(rig);
-        setEvent(rig, 5, 0x0015, 60, 0x0020, 10);   // day 0 of January 2000: 31 December 1999
-        setEvent(rig, 9, 0x0015, 60, 0x0000, 10);   // 30 November 1999
+        setEvent(rig, 5, 0x0015, 60, 0x0020, 10);  // day 0 of January 2000: 31 December 1999
+        setEvent(rig, 9, 0x0015, 60, 0x0000, 10);  // 30 November 1999
         rig.cycle();
         ScriptedUiServices ui;
         ui.queueMessage(ui::Answer::Ok);
@@ -226,12 +228,24 @@ private slots:
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("fixed");
-        QTest::newRow("repeat 13") << "txtRepeatRate_3" << "13" << "12";
-        QTest::newRow("repeat 0") << "txtRepeatRate_3" << "0" << "1";
-        QTest::newRow("repeat empty") << "txtRepeatRate_3" << "" << "2";
-        QTest::newRow("run time 100:00") << "txtRunTime_3" << "100:00" << "99:59";
-        QTest::newRow("run time empty") << "txtRunTime_3" << "" << "0";
-        QTest::newRow("run time 32768 minutes") << "txtRunTime_3" << "32768" << "5999";
+        QTest::newRow("repeat 13") << "txtRepeatRate_3"
+                                   << "13"
+                                   << "12";
+        QTest::newRow("repeat 0") << "txtRepeatRate_3"
+                                  << "0"
+                                  << "1";
+        QTest::newRow("repeat empty") << "txtRepeatRate_3"
+                                      << ""
+                                      << "2";
+        QTest::newRow("run time 100:00") << "txtRunTime_3"
+                                         << "100:00"
+                                         << "99:59";
+        QTest::newRow("run time empty") << "txtRunTime_3"
+                                        << ""
+                                        << "0";
+        QTest::newRow("run time 32768 minutes") << "txtRunTime_3"
+                                                << "32768"
+                                                << "5999";
     }
     void boxesCheckedOnLeaving() {
         QFETCH(QString, box);
@@ -267,8 +281,10 @@ private slots:
         QCOMPARE(queuedByFirstOK, qint16(0));
         QCOMPARE(writes.size(), 1);
         const QList<quint16> v = frameValues(writes[0]);
-        if (box.startsWith("txtRepeatRate")) QCOMPARE(int((v[8] >> 4) & 0xF), fixed.toInt());
-        else QCOMPARE(int(v[11]), ParseTimeTextForTest(fixed));
+        if (box.startsWith("txtRepeatRate"))
+            QCOMPARE(int((v[8] >> 4) & 0xF), fixed.toInt());
+        else
+            QCOMPARE(int(v[11]), ParseTimeTextForTest(fixed));
     }
 
 private:

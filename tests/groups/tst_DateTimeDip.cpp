@@ -50,11 +50,14 @@ private slots:
         QTest::newRow("0x8021: year field 64") << 0x8021 << QDate(2064, 1, 1) << true;
         QTest::newRow("first") << 0x0021 << QDate(2000, 1, 1) << true;
         QTest::newRow("last: 31 Dec 2127") << 0xFF9F << QDate(2127, 12, 31) << true;
-        QTest::newRow("month 0 is December before") << ((24 << 9) | (0 << 5) | 5) << QDate(2023, 12, 5) << false;
-        QTest::newRow("day 0 is the last of the month before") << ((24 << 9) | (3 << 5) | 0) << QDate(2024, 2, 29)
-                                                               << false;
-        QTest::newRow("31 February runs into March") << ((24 << 9) | (2 << 5) | 31) << QDate(2024, 3, 2) << false;
-        QTest::newRow("month 13 is January after") << ((24 << 9) | (13 << 5) | 1) << QDate(2025, 1, 1) << false;
+        QTest::newRow("month 0 is December before")
+            << ((24 << 9) | (0 << 5) | 5) << QDate(2023, 12, 5) << false;
+        QTest::newRow("day 0 is the last of the month before")
+            << ((24 << 9) | (3 << 5) | 0) << QDate(2024, 2, 29) << false;
+        QTest::newRow("31 February runs into March")
+            << ((24 << 9) | (2 << 5) | 31) << QDate(2024, 3, 2) << false;
+        QTest::newRow("month 13 is January after")
+            << ((24 << 9) | (13 << 5) | 1) << QDate(2025, 1, 1) << false;
         QTest::newRow("all zero: 30 Nov 1999") << 0x0000 << QDate(1999, 11, 30) << false;
     }
     void packedDate() {
@@ -117,7 +120,8 @@ private slots:
         QFETCH(bool, ticked);
         GroupTestRig rig;
         CDisplayWindow* w = openWindow(rig, 0);
-        const QList<quint16> held{615, 0x8021, quint16(dstFlag), (24 << 9) | (3 << 5) | 10, (24 << 9) | (11 << 5) | 3};
+        const QList<quint16> held{615, 0x8021, quint16(dstFlag), (24 << 9) | (3 << 5) | 10,
+                                  (24 << 9) | (11 << 5) | 3};
         for (int i = 0; i < 5; ++i) rig.image.set(1250 + i, held[i]);
         rig.cycle();
         bool tickedShown = !ticked;
@@ -153,7 +157,8 @@ private slots:
         GroupTestRig rig;
         CDisplayWindow* w = openWindow(rig, 0);
         rig.cycle();
-        const QList<quint16> before = {rig.image.valueOr(1252), rig.image.valueOr(1253), rig.image.valueOr(1254)};
+        const QList<quint16> before = {rig.image.valueOr(1252), rig.image.valueOr(1253),
+                                       rig.image.valueOr(1254)};
         const QList<QByteArray> writes = runDialog(rig, w, [ok](QDialog& d) {
             ScriptedUiServices::click(d, "cmdSysClock");
             return ScriptedUiServices::click(d, ok ? "cmdOK" : "cmdCancel");
@@ -204,13 +209,13 @@ private slots:
         QTest::addColumn<QColor>("transferColour");
         const QStringList set{"TRANSFER INHIBITED", "LOADED TEST", "EXERCISE INHIBITED", "LOADED EXERCISE",
                               "2 WEEK MANUAL EXERCISE"};
-        const QStringList clear{"TRANSFER PERMITTED", "UNLOADED TEST", "EXERCISE PERMITTED", "UNLOADED EXERCISE",
-                                "1 WEEK MANUAL EXERCISE"};
+        const QStringList clear{"TRANSFER PERMITTED", "UNLOADED TEST", "EXERCISE PERMITTED",
+                                "UNLOADED EXERCISE", "1 WEEK MANUAL EXERCISE"};
         QTest::newRow("0x001F") << 0x001F << set << QColor(255, 0, 0);
         QTest::newRow("0x0000") << 0x0000 << clear << QColor(0, 0, 0);
         QTest::newRow("high bits only") << 0xFFE0 << clear << QColor(0, 0, 0);
-        QTest::newRow("0x000A") << 0x000A
-                                << QStringList{clear[0], set[1], clear[2], set[3], clear[4]} << QColor(0, 0, 0);
+        QTest::newRow("0x000A") << 0x000A << QStringList{clear[0], set[1], clear[2], set[3], clear[4]}
+                                << QColor(0, 0, 0);
     }
     void dipSwitches() {
         QFETCH(int, reg);

@@ -85,7 +85,8 @@ private slots:
             return l ? l->text() : QString();
         };
 
-        QTRY_COMPARE_WITH_TIMEOUT(label(2, "lblTransferInhibit"), QStringLiteral("TRANSFER INHIBITED"), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(label(2, "lblTransferInhibit"), QStringLiteral("TRANSFER INHIBITED"),
+                                  10000);
         QCOMPARE(label(2, "lblExerciseLoad"), QStringLiteral("LOADED EXERCISE"));
         QTRY_COMPARE_WITH_TIMEOUT(label(17, "lblExerMode"), QStringLiteral("Calendar Mode"), 10000);
         QTRY_COMPARE_WITH_TIMEOUT(label(17, "lblExerLength"), QStringLiteral("0:45"), 10000);
@@ -97,7 +98,9 @@ private slots:
         QVERIFY(label(0, "lblTime").endsWith(QStringLiteral("M")));
         QVERIFY(loggedWrites(log).isEmpty());
 
-        const auto held = [&sim](int reg, int count) { return sim.registers(reg, count).value_or(QList<quint16>{}); };
+        const auto held = [&sim](int reg, int count) {
+            return sim.registers(reg, count).value_or(QList<quint16>{});
+        };
         const QList<quint16> clockHeld = held(1250, 5);
         const QList<quint16> exerciserHeld = held(900, 2);
         const QList<quint16> calendarHeld = held(910, 84);
@@ -105,7 +108,8 @@ private slots:
 
         ScriptedUiServices ui;
         for (const char* dialog : {"SU_M852_DateTime", "SU_M852_PlantEx", "SU_M852_Calendar"})
-            ui.queueDialog(QLatin1String(dialog), [](QDialog& d) { return ScriptedUiServices::click(d, "cmdOK"); });
+            ui.queueDialog(QLatin1String(dialog),
+                           [](QDialog& d) { return ScriptedUiServices::click(d, "cmdOK"); });
         for (int id : {0, 17, 20}) window(id)->RunSetup();
         QVERIFY(ui.allConsumed());
         QVERIFY(ui.messages().isEmpty());

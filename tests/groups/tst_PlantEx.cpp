@@ -14,6 +14,7 @@
 #include "groups/CDisplayWindow.h"
 #include "groups/InputValidation.h"
 #include "groups/plantex/C_M852_PlantEx.h"
+#include "groups/plantex/SU_M852_PlantEx.h"
 
 using namespace grouptest;
 
@@ -82,9 +83,9 @@ private slots:
         QCOMPARE(labelText(w, "lblPercentRemaining"), QStringLiteral("(0%)"));
         QVERIFY(!w->findChild<QLabel*>("lblExerInhibitedIndicator")->isVisibleTo(w));
         rig.image.set(901, 5999);
-        rig.image.set(902, 870);                          // 2:30 PM
-        rig.image.set(903, (26 << 9) | (7 << 5) | 4);     // 4 July 2026
-        rig.image.set(743, 0x0001 | 0x0004 | 0x0010);     // transfer and exercise inhibited, 2 weeks
+        rig.image.set(902, 870);                       // 2:30 PM
+        rig.image.set(903, (26 << 9) | (7 << 5) | 4);  // 4 July 2026
+        rig.image.set(743, 0x0001 | 0x0004 | 0x0010);  // transfer and exercise inhibited, 2 weeks
         rig.cycle();
         QCOMPARE(labelText(w, "lblExerLength"), QStringLiteral("99:59"));
         QCOMPARE(labelText(w, "lblExerTime"), QStringLiteral("2:30 PM"));
@@ -135,11 +136,16 @@ private slots:
         QTest::addColumn<int>("total");
         QTest::addColumn<QString>("time");
         QTest::addColumn<QString>("percent");
-        QTest::newRow("exercise, half done") << 14 << 125 << 250 << "0:12:30" << "(50%)";
-        QTest::newRow("exercise, 7 tenths") << 14 << 7 << 600 << "0:00:42" << "(1%)";
-        QTest::newRow("exercise, 90 minutes") << 14 << 900 << 900 << "1:30:00" << "(100%)";
-        QTest::newRow("exercise, total 0 keeps the percentage") << 14 << 125 << 0 << "0:12:30" << "(7%)";
-        QTest::newRow("another timer") << 13 << 125 << 250 << "0:00:00" << "(0%)";
+        QTest::newRow("exercise, half done") << 14 << 125 << 250 << "0:12:30"
+                                             << "(50%)";
+        QTest::newRow("exercise, 7 tenths") << 14 << 7 << 600 << "0:00:42"
+                                            << "(1%)";
+        QTest::newRow("exercise, 90 minutes") << 14 << 900 << 900 << "1:30:00"
+                                              << "(100%)";
+        QTest::newRow("exercise, total 0 keeps the percentage") << 14 << 125 << 0 << "0:12:30"
+                                                                << "(7%)";
+        QTest::newRow("another timer") << 13 << 125 << 250 << "0:00:00"
+                                       << "(0%)";
     }
     void timeRemaining() {
         QFETCH(int, timer);
@@ -168,9 +174,12 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("option");
         QTest::addColumn<QList<quint16>>("written");
-        QTest::newRow("1:30, override") << "1:30" << "optCalendarOverride" << QList<quint16>{2, 90};
-        QTest::newRow("45, calendar") << "45" << "optCalendar" << QList<quint16>{1, 45};
-        QTest::newRow("99:59, manual") << "99:59" << "optManMode" << QList<quint16>{0, 5999};
+        QTest::newRow("1:30, override") << "1:30"
+                                        << "optCalendarOverride" << QList<quint16>{2, 90};
+        QTest::newRow("45, calendar") << "45"
+                                      << "optCalendar" << QList<quint16>{1, 45};
+        QTest::newRow("99:59, manual") << "99:59"
+                                       << "optManMode" << QList<quint16>{0, 5999};
         QTest::newRow("no edit") << QString() << QString() << QList<quint16>{0, 30};
     }
     void dialogWritesModeAndRunTime() {
@@ -276,6 +285,47 @@ private slots:
         const QList<QByteArray> writes = writesOf(rig.host.sent.mid(before));
         QCOMPARE(writes.size(), 1);
         QCOMPARE(frameValues(writes[0]), (QList<quint16>{0, 120}));
+    }
+
+    // A double-click on a frame opens the dialog, as on the labels and the background.
+    void frameDoubleClickOpensSetup() {
+        GroupTestRig rig;
+        CDisplayWindow* w = openExerciser(rig);
+        rig.cycle();
+        ScriptedUiServices ui;
+        ui.queueDialog(QStringLiteral("SU_M852_PlantEx"),
+                       [](QDialog& d) { return ScriptedUiServices::click(d, "cmdCancel"); });
+        auto* frame = w->findChild<QGroupBox*>("fraWarnings");
+        QTest::mouseDClick(frame, Qt::LeftButton, {}, QPoint(3, frame->height() - 3));
+        QVERIFY(ui.allConsumed());
+    }
+
+    // A real click on Cancel while the run time is invalid closes the dialog and writes nothing.
+    void cancelWhileRunTimeInvalid() {
+        GroupTestRig rig;
+        C_M852_PlantEx data;
+        rig.cycle();
+        SU_M852_PlantEx dialog;
+        dialog.FillFromData(data);
+        dialog.show();
+        QApplication::setActiveWindow(&dialog);
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        auto* box = dialog.findChild<QLineEdit*>("txtExerLength");
+        box->setFocus();
+        QTRY_VERIFY(box->hasFocus());
+        box->setText("100:00");
+        QTest::keyClick(box, Qt::Key_Tab);
+        QTRY_VERIFY(box->hasFocus());
+        QCOMPARE(BackColor(box), kInvalidBackColor);
+        const qint16 queued = rig.manager().queueSize();
+        const QPoint at = dialog.cmdCancel()->rect().center();
+        QTest::mousePress(dialog.cmdCancel(), Qt::LeftButton, {}, at);
+        QCoreApplication::processEvents();
+        QTest::mouseRelease(dialog.cmdCancel(), Qt::LeftButton, {}, at);
+        QTRY_VERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(rig.manager().queueSize(), queued);
+        QCOMPARE(data.ExerLength(), 30);
     }
 
     void runTimeKeys() {

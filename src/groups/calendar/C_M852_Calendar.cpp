@@ -74,7 +74,8 @@ std::vector<qint16> C_M852_Calendar::EncodeBlock(int) const {
     for (const CalendarEvent& e : m_events) {
         // Summed, not masked: the highlight (bit 8) and bits 9-15 are written as 0 unless an
         // out-of-range interval or repeat rate runs into them.
-        const qint64 flags = (e.Enabled ? 1 : 0) + (e.Loaded ? 2 : 0) + qint64(e.Interval) * 4 + qint64(e.RepeatRate) * 16;
+        const qint64 flags =
+            (e.Enabled ? 1 : 0) + (e.Loaded ? 2 : 0) + qint64(e.Interval) * 4 + qint64(e.RepeatRate) * 16;
         if (flags < -32768 || flags > 65535) throw OverflowError();
         data.push_back(ToSignedWord(qint32(flags)));
         data.push_back(PackedDate::MinutesOf(e.StartTime));

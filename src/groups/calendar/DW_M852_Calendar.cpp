@@ -28,8 +28,8 @@ DW_M852_Calendar::DW_M852_Calendar(std::unique_ptr<C_M852_Calendar> data, QWidge
     auto* grid = new QGridLayout(this);
     grid->setHorizontalSpacing(14);
     grid->setVerticalSpacing(2);
-    const QStringList headers{"Event No.", "Next Start Date", "Start Time", "Run Time (hh:mm)", "Loaded",
-                              "Exercise Interval"};
+    const QStringList headers{"Event No.",        "Next Start Date", "Start Time",
+                              "Run Time (hh:mm)", "Loaded",          "Exercise Interval"};
     for (int c = 0; c < headers.size(); ++c) {
         auto* h = new QLabel(headers[c], this);
         h->setObjectName(QStringLiteral("lblHeader_%1").arg(c));
@@ -82,7 +82,8 @@ void DW_M852_Calendar::UpdateDisplay() {
         setIfChanged(row.lblLoaded, d.Loaded(n) ? QStringLiteral("X") : QStringLiteral(" "));
         setIfChanged(row.lblRunTime, FormatMinutes(d.RunTime(n)));
         setIfChanged(row.lblStartTime, PackedDate::FormatTimeAmPm(d.StartTime(n)));
-        setIfChanged(row.lblStartDate, PackedDate::FormatDate(d.StartDate(n), QStringLiteral("ddd, d MMMM yyyy")));
+        setIfChanged(row.lblStartDate,
+                     PackedDate::FormatDate(d.StartDate(n), QStringLiteral("ddd, d MMMM yyyy")));
         setIfChanged(row.lblPeriod, d.PeriodText(n));
     }
 }

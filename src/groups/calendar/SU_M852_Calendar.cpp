@@ -34,8 +34,8 @@ SU_M852_Calendar::SU_M852_Calendar(QWidget* parent) : CTimeTextDialog(parent) {
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setHorizontalSpacing(8);
     grid->setVerticalSpacing(2);
-    const QStringList headers{"Event", "Enabled", "Start Date", "Start Time", "Run Time (h:mm)", "Loaded",
-                              "Interval", "Repeat (1-12)"};
+    const QStringList headers{"Event",           "Enabled", "Start Date", "Start Time",
+                              "Run Time (h:mm)", "Loaded",  "Interval",   "Repeat (1-12)"};
     for (int c = 0; c < headers.size(); ++c) {
         auto* h = new QLabel(headers[c], body());
         h->setObjectName(QStringLiteral("lblHeader_%1").arg(c));
@@ -114,7 +114,8 @@ void SU_M852_Calendar::Fill(CDataGroup& data) {
         attempt([&] { row.txtRunTime->setText(FormatMinutes(d.RunTime(n))); });
         attempt([&] {
             const QDate date = d.StartDate(n);
-            if (date < row.dtpStartDate->minimumDate() || date > row.dtpStartDate->maximumDate()) throw FillFailure{};
+            if (date < row.dtpStartDate->minimumDate() || date > row.dtpStartDate->maximumDate())
+                throw FillFailure{};
             row.dtpStartDate->setDate(date);
         });
         attempt([&] { row.dtpStartTime->setTime(d.StartTime(n)); });

@@ -1,5 +1,6 @@
 #include "groups/datetime/CTimeTextDialog.h"
 
+#include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -34,8 +35,8 @@ protected:
         if (c == u':') {
             auto* box = qobject_cast<QLineEdit*>(watched);
             // A ":" that replaces the selected one is not a second one.
-            const QString kept = box ? box->text().remove(box->selectionStart(), box->selectedText().size())
-                                     : QString();
+            const QString kept =
+                box ? box->text().remove(box->selectionStart(), box->selectedText().size()) : QString();
             if (!kept.contains(u':')) return false;
         }
         ui::services().beep();
@@ -90,8 +91,11 @@ bool CTimeTextDialog::eventFilter(QObject* watched, QEvent* event) {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
         const bool leaving = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
                              reason == Qt::MouseFocusReason || reason == Qt::ShortcutFocusReason;
+        // Focus going to Cancel validates nothing, as for the numeric boxes: otherwise the box would
+        // take the focus back between the press and the release and the click on Cancel would be lost.
+        const bool toCancel = QApplication::focusWidget() == cmdCancel();
         for (const Rule& r : m_timeRules) {
-            if (r.box != watched || !leaving) continue;
+            if (r.box != watched || !leaving || toCancel) continue;
             if (!check(r)) {
                 QLineEdit* box = r.box;
                 QTimer::singleShot(0, box, [box] {

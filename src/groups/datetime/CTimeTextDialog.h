@@ -23,7 +23,7 @@ void InstallKeyFilter(QLineEdit* box);
 // A setup dialog with run-time boxes checked like the numeric boxes of CSetupDialog: on leaving, an
 // invalid text turns light red and keeps the focus, a valid one turns white; OK first checks every
 // such box again and does nothing while one is invalid, so the OK handler never meets a text that
-// does not convert.
+// does not convert. Moving the focus to Cancel checks nothing, so Cancel always closes.
 class CTimeTextDialog : public CSetupDialog {
     Q_OBJECT
 protected:

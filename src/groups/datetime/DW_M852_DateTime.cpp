@@ -32,8 +32,8 @@ DW_M852_DateTime::DW_M852_DateTime(std::unique_ptr<C_M852_DateTime> data, QWidge
         layout->addWidget(l);
     }
     // Wide enough for the longest long date ("Wednesday, September 30, 2099").
-    lblDate->setMinimumWidth(lblDate->fontMetrics().horizontalAdvance(QStringLiteral("Wednesday, September 30, 2099")) +
-                             8);
+    lblDate->setMinimumWidth(
+        lblDate->fontMetrics().horizontalAdvance(QStringLiteral("Wednesday, September 30, 2099")) + 8);
     setFixedSize(sizeHint());
 }
 

@@ -15,7 +15,9 @@
 
 namespace {
 
-QString text(int id, const char* fallback) { return StringTable::lookup(id).value_or(QString::fromUtf8(fallback)); }
+QString text(int id, const char* fallback) {
+    return StringTable::lookup(id).value_or(QString::fromUtf8(fallback));
+}
 
 // A date picker limited to what a controller date register holds. The pattern is Qt's: "yyyy" is the
 // four-digit year (a Windows picker's "yyy" means the same, Qt's would not).
@@ -78,8 +80,9 @@ SU_M852_DateTime::SU_M852_DateTime(QWidget* parent) : CSetupDialog(parent) {
 }
 
 void SU_M852_DateTime::setDstControlsEnabled(bool on) {
-    for (QWidget* w : {static_cast<QWidget*>(lblDST_ForwardDateTitle), static_cast<QWidget*>(lblDST_BackwardDateTitle),
-                       static_cast<QWidget*>(dtpDST_ForwardDate), static_cast<QWidget*>(dtpDST_BackwardDate)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(lblDST_ForwardDateTitle), static_cast<QWidget*>(lblDST_BackwardDateTitle),
+          static_cast<QWidget*>(dtpDST_ForwardDate), static_cast<QWidget*>(dtpDST_BackwardDate)})
         w->setEnabled(on);
 }
 

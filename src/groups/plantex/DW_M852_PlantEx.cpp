@@ -20,7 +20,8 @@ QLabel* title(const QString& text, QWidget* parent) {
 
 }  // namespace
 
-DW_M852_PlantEx::DW_M852_PlantEx(QWidget* parent) : DW_M852_PlantEx(std::make_unique<C_M852_PlantEx>(), parent) {}
+DW_M852_PlantEx::DW_M852_PlantEx(QWidget* parent)
+    : DW_M852_PlantEx(std::make_unique<C_M852_PlantEx>(), parent) {}
 
 DW_M852_PlantEx::DW_M852_PlantEx(std::unique_ptr<C_M852_PlantEx> data, QWidget* parent)
     : CDisplayWindow(std::move(data), parent) {
@@ -59,7 +60,8 @@ DW_M852_PlantEx::DW_M852_PlantEx(std::unique_ptr<C_M852_PlantEx> data, QWidget* 
     row(man, QStringLiteral("Period"), lblExerPeriod = valueLabel("lblExerPeriod"));
     row(man, QStringLiteral("Load"), lblExerLoad = valueLabel("lblExerLoad"));
     row(man, QStringLiteral("Run Time (h:mm)"), lblExerLength = valueLabel("lblExerLength"));
-    lblExerDate->setMinimumWidth(lblExerDate->fontMetrics().horizontalAdvance(QStringLiteral("30 September 2099")));
+    lblExerDate->setMinimumWidth(
+        lblExerDate->fontMetrics().horizontalAdvance(QStringLiteral("30 September 2099")));
 
     QGridLayout* cal = frame(fraCalExer, "fraCalExer", QStringLiteral("Next Calendar Exercise"));
     row(cal, QStringLiteral("Date"), lblCalExerDate = valueLabel("lblCalExerDate"));
@@ -122,7 +124,9 @@ QString DW_M852_PlantEx::PeriodText(qint32 twoWeek) {
     return twoWeek == 1 ? QStringLiteral("2 week") : QStringLiteral("1 week");
 }
 
-QString DW_M852_PlantEx::LoadText(bool loaded) { return loaded ? QStringLiteral("LOADED") : QStringLiteral("UNLOADED"); }
+QString DW_M852_PlantEx::LoadText(bool loaded) {
+    return loaded ? QStringLiteral("LOADED") : QStringLiteral("UNLOADED");
+}
 
 QString DW_M852_PlantEx::TimeRemainingText(qint32 tenths) {
     // Whole minutes rounded down, the tenth of a minute left over is 6 seconds each: 125 -> 12 min
@@ -135,7 +139,7 @@ QString DW_M852_PlantEx::TimeRemainingText(qint32 tenths) {
 
 QString DW_M852_PlantEx::PercentText(qint32 remaining, qint32 total) {
     if (total <= 0) return {};
-    return u'(' + NumberFormat::Format(double(remaining) / double(total) * 100.0, u"0") + QStringLiteral("%)");
+    return NumberFormat::Format(double(remaining) / double(total), u"(0%)");
 }
 
 void DW_M852_PlantEx::UpdateDisplay() {
@@ -189,6 +193,12 @@ void DW_M852_PlantEx::UpdateDisplay() {
     }
     fraCalExer->setEnabled(calendar);
     fraManExer->setEnabled(manual);
+}
+
+QList<QWidget*> DW_M852_PlantEx::SetupTargets() const {
+    QList<QWidget*> targets = CDisplayWindow::SetupTargets();
+    for (QGroupBox* frame : {fraManExer, fraCalExer, fraWarnings}) targets.append(frame);
+    return targets;
 }
 
 CSetupDialog* DW_M852_PlantEx::CreateSetupDialog(QWidget* owner) { return new SU_M852_PlantEx(owner); }

@@ -30,6 +30,8 @@ public:
 protected:
     void UpdateDisplay() override;
     CSetupDialog* CreateSetupDialog(QWidget* owner) override;
+    // The labels and the frames.
+    QList<QWidget*> SetupTargets() const override;
 
 private:
     QLabel* valueLabel(const char* name, const QString& initial = QStringLiteral("---"));

@@ -48,7 +48,8 @@ SU_M852_PlantEx::SU_M852_PlantEx(QWidget* parent) : CTimeTextDialog(parent) {
         return value;
     };
     lblExerDate = row(QStringLiteral("Next Date"), "lblExerDate");
-    lblExerDate->setMinimumWidth(lblExerDate->fontMetrics().horizontalAdvance(QStringLiteral("30 September 2099")));
+    lblExerDate->setMinimumWidth(
+        lblExerDate->fontMetrics().horizontalAdvance(QStringLiteral("30 September 2099")));
     lblExerTime = row(QStringLiteral("Next Time"), "lblExerTime");
     lblExerPeriod = row(QStringLiteral("Period"), "lblExerPeriod");
     lblExerLoad = row(QStringLiteral("Load"), "lblExerLoad");
@@ -59,7 +60,8 @@ SU_M852_PlantEx::SU_M852_PlantEx(QWidget* parent) : CTimeTextDialog(parent) {
     txtExerLength = new QLineEdit(man);
     txtExerLength->setObjectName(QStringLiteral("txtExerLength"));
     txtExerLength->setMaxLength(6);
-    txtExerLength->setFixedWidth(txtExerLength->fontMetrics().horizontalAdvance(QStringLiteral("00:000")) + 16);
+    txtExerLength->setFixedWidth(txtExerLength->fontMetrics().horizontalAdvance(QStringLiteral("00:000")) +
+                                 16);
     lengthCaption->setBuddy(txtExerLength);
     TimeText::InstallKeyFilter(txtExerLength);
     validateTimeText(txtExerLength, 0, C_M852_PlantEx::kMaxRunMinutes);
