@@ -42,6 +42,11 @@ constexpr int kContactorPosition = 1501;
 constexpr int kForcingToOff = 1507;
 constexpr int kAreaProtection = 1508;
 
+// The settings blocks (first register, count), as a setup data file holds them.
+constexpr std::array<std::pair<int, int>, 11> kSettingsBlocks = {
+    {{23, 9}, {32, 12}, {45, 20}, {65, 35}, {740, 2}, {750, 36}, {800, 45}, {900, 2}, {910, 84}, {1000, 4},
+     {kEnableDst, 3}}};
+
 // Command bits of register 1350.
 constexpr quint16 kCmdResetMaint = 1;
 constexpr quint16 kCmdPeakShaveStart = 2;
@@ -65,6 +70,7 @@ constexpr int kEvServiceReset = 5;
 constexpr int kEvContactorOff = 60;
 constexpr int kEvContactorN = 61;
 constexpr int kEvRemoteEndDelay = 119;
+constexpr int kEvParameterChanged = 138;
 constexpr int kEvExercise = 170;
 constexpr int kEvEngineStartTimeout = 182;
 constexpr int kEvCooldownTimeout = 183;
@@ -175,6 +181,24 @@ bool M852Image::set(int reg, quint16 value) {
     const auto it = m_regs.find(reg);
     if (it == m_regs.end()) return false;
     it.value() = value;
+    return true;
+}
+
+bool M852Image::isSetting(int reg) {
+    for (const auto& [first, count] : kSettingsBlocks)
+        if (reg >= first && reg < first + count) return true;
+    return false;
+}
+
+bool M852Image::masterWrite(int reg, quint16 value) {
+    const std::optional<quint16> before = this->value(reg);
+    if (!write(reg, value)) return false;
+    if (!isSetting(reg) || before == value) return true;
+    // One event per minute of changes: not again while the newest record is this minute's 138.
+    const quint16 now = static_cast<quint16>(m_clock.time().hour() * 60 + m_clock.time().minute());
+    const bool logged = valueOr(kEventFirst + 2) == kEvParameterChanged && valueOr(kEventFirst) == now &&
+                        valueOr(kEventFirst + 1) == packDate(m_clock.date());
+    if (!logged) logEvent(kEvParameterChanged, 1);
     return true;
 }
 
@@ -589,18 +613,7 @@ void M852Image::resetHistoricalRecords() {
 void M852Image::reloadDefaults() {
     // The settings blocks of a factory-fresh controller.
     const M852Image fresh(m_clock);
-    static constexpr std::array<std::pair<int, int>, 11> kSettings = {{{23, 9},
-                                                                       {32, 12},
-                                                                       {45, 20},
-                                                                       {65, 35},
-                                                                       {740, 2},
-                                                                       {750, 36},
-                                                                       {800, 45},
-                                                                       {900, 2},
-                                                                       {910, 84},
-                                                                       {1000, 4},
-                                                                       {kEnableDst, 3}}};
-    for (const auto& [first, count] : kSettings) {
+    for (const auto& [first, count] : kSettingsBlocks) {
         for (int r = first; r < first + count; ++r) set(r, fresh.valueOr(r));
     }
     logEvent(kEvDefaultSettings, 1);

@@ -49,6 +49,10 @@ public:
     // controller does on such a write (commands in 1350..1353, clock set, ...). Returns false for an
     // unmapped register.
     bool write(int reg, quint16 value);
+    // A write that came over the line (the slave engine's functions 6 and 16): as write(), and a
+    // setting that really changed is logged as "System Parameter Changed" (code 138), once per
+    // minute of controller time however many registers the request or the minute changed.
+    bool masterWrite(int reg, quint16 value);
 
     // Lets `ms` milliseconds of controller time pass.
     void advance(qint64 ms);
@@ -95,6 +99,7 @@ private:
     void reloadDefaults();
     void setContactor(int position);
     void logEvent(int code, int state);
+    [[nodiscard]] static bool isSetting(int reg);
 
     QMap<int, quint16> m_regs;
     QDateTime m_clock;  // the controller's wall-clock time (kept in UTC so no zone rules apply)

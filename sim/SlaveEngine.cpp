@@ -160,7 +160,7 @@ QByteArray SlaveEngine::process(const QByteArray& frame, Request& request) {
             request.count = 1;
             request.values.append(value);
             if (!m_image.isMapped(address + 1)) return refuse(IllegalDataAddress);
-            m_image.write(address + 1, value);
+            m_image.masterWrite(address + 1, value);
             return frame;  // the normal reply to a single write echoes the request
         }
         case 16: {
@@ -176,7 +176,7 @@ QByteArray SlaveEngine::process(const QByteArray& frame, Request& request) {
             for (int i = 0; i < count; ++i)
                 request.values.append(static_cast<quint16>(wordAt(frame, 7 + 2 * i)));
             if (!m_image.isRangeMapped(address + 1, count)) return refuse(IllegalDataAddress);
-            for (int i = 0; i < count; ++i) m_image.write(address + 1 + i, request.values.at(i));
+            for (int i = 0; i < count; ++i) m_image.masterWrite(address + 1 + i, request.values.at(i));
             return withCrc(frame.left(6));  // address, function, start, count
         }
         default:

@@ -8,7 +8,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <csignal>
 #ifdef Q_OS_UNIX
 #include <sys/resource.h>
@@ -88,40 +87,66 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("set");
         QTest::addColumn<QString>("cleared");
-        QTest::newRow("0 placeholder") << 0 << "DEBUG: Error Ref #3000" << "DEBUG: Error Ref #3500";
-        QTest::newRow("1 Released") << 1 << "End Time Delay Button" << "End Time Delay Button Released";
-        QTest::newRow("5 (off)") << 5 << "Service Required Reset" << "Service Required Reset (off)";
-        QTest::newRow("7 Off") << 7 << "Maintenance DIP Switch" << "Maintenance DIP Switch Off";
-        QTest::newRow("20 placeholder") << 20 << "DEBUG: Error Ref #3020" << "DEBUG: Error Ref #3520";
-        QTest::newRow("55 undefined") << 55 << "< Undefined >" << "< Undefined >";
-        QTest::newRow("56 Prefered") << 56 << "Preferred Source Available" << "Prefered Source Not Available";
+        QTest::newRow("0 placeholder") << 0 << "DEBUG: Error Ref #3000"
+                                       << "DEBUG: Error Ref #3500";
+        QTest::newRow("1 Released") << 1 << "End Time Delay Button"
+                                    << "End Time Delay Button Released";
+        QTest::newRow("5 (off)") << 5 << "Service Required Reset"
+                                 << "Service Required Reset (off)";
+        QTest::newRow("7 Off") << 7 << "Maintenance DIP Switch"
+                               << "Maintenance DIP Switch Off";
+        QTest::newRow("20 placeholder") << 20 << "DEBUG: Error Ref #3020"
+                                        << "DEBUG: Error Ref #3520";
+        QTest::newRow("55 undefined") << 55 << "< Undefined >"
+                                      << "< Undefined >";
+        QTest::newRow("56 Prefered") << 56 << "Preferred Source Available"
+                                     << "Prefered Source Not Available";
         QTest::newRow("58 Postion") << 58 << "Contactor in Preferred Position"
                                     << "Contactor Not in Preferred Postion";
         QTest::newRow("65 Cleared") << 65 << "Low Battery on Standby Source"
                                     << "Low Battery on Standby Source Cleared";
-        QTest::newRow("70 Inactivate") << 70 << "Load Bank Activate" << "Load Bank is Inactivate";
-        QTest::newRow("94 load shed") << 94 << "Load Control Output #0" << "Load Shed #0 Reconnected";
-        QTest::newRow("102 load shed") << 102 << "Load Control Output #8" << "Load Shed #8 Reconnected";
-        QTest::newRow("104 Off with blank") << 104 << "Modbus Controlled RDO #2" << "Modbus Controlled RDO #2 Off";
-        QTest::newRow("105 no blank") << 105 << "Modbus Controlled RDO #3" << "Modbus Controlled RDO#3 Off";
-        QTest::newRow("115 undefined") << 115 << "< Undefined >" << "< Undefined >";
-        QTest::newRow("124 enable") << 124 << "3 Source System Disable" << "3 Source System Input Enable";
-        QTest::newRow("141 N for E") << 141 << "Over Frequency Source E" << "Over Frequency Source N";
-        QTest::newRow("150 N for E") << 150 << "Under Voltage L3-L1 Source E" << "Under Voltage L3-L1 Source N";
+        QTest::newRow("70 Inactivate") << 70 << "Load Bank Activate"
+                                       << "Load Bank is Inactivate";
+        QTest::newRow("94 load shed") << 94 << "Load Control Output #0"
+                                      << "Load Shed #0 Reconnected";
+        QTest::newRow("102 load shed") << 102 << "Load Control Output #8"
+                                       << "Load Shed #8 Reconnected";
+        QTest::newRow("104 Off with blank") << 104 << "Modbus Controlled RDO #2"
+                                            << "Modbus Controlled RDO #2 Off";
+        QTest::newRow("105 no blank") << 105 << "Modbus Controlled RDO #3"
+                                      << "Modbus Controlled RDO#3 Off";
+        QTest::newRow("115 undefined") << 115 << "< Undefined >"
+                                       << "< Undefined >";
+        QTest::newRow("124 enable") << 124 << "3 Source System Disable"
+                                    << "3 Source System Input Enable";
+        QTest::newRow("141 N for E") << 141 << "Over Frequency Source E"
+                                     << "Over Frequency Source N";
+        QTest::newRow("150 N for E") << 150 << "Under Voltage L3-L1 Source E"
+                                     << "Under Voltage L3-L1 Source N";
         QTest::newRow("163 (off)") << 163 << "In Phase Monitoring Terminated"
                                    << "In Phase Monitoring Terminated (off)";
-        QTest::newRow("164 blank after #") << 164 << "DEBUG: Error Ref # 3164" << "DEBUG: Error Ref # 3664";
-        QTest::newRow("168 blank after #") << 168 << "DEBUG: Error Ref # 3168" << "DEBUG: Error Ref # 3668";
-        QTest::newRow("169 not a placeholder") << 169 << "Test Started" << "Test Ended";
-        QTest::newRow("175 placeholder when cleared") << 175 << "Exercise Loaded Set" << "DEBUG: Error Ref #3675";
+        QTest::newRow("164 blank after #") << 164 << "DEBUG: Error Ref # 3164"
+                                           << "DEBUG: Error Ref # 3664";
+        QTest::newRow("168 blank after #") << 168 << "DEBUG: Error Ref # 3168"
+                                           << "DEBUG: Error Ref # 3668";
+        QTest::newRow("169 not a placeholder") << 169 << "Test Started"
+                                               << "Test Ended";
+        QTest::newRow("175 placeholder when cleared") << 175 << "Exercise Loaded Set"
+                                                      << "DEBUG: Error Ref #3675";
         QTest::newRow("176 placeholder when cleared") << 176 << "Exercise Unloaded Set"
                                                       << "DEBUG: Error Ref #3676";
-        QTest::newRow("189 On -> Off") << 189 << "100% LED On" << "100% LED Off";
-        QTest::newRow("192 On -> Off") << 192 << "25% LED On" << "25% LED Off";
-        QTest::newRow("223 Cleared") << 223 << "Modbus Force Transfer to Off" << "Modbus Force Transfer to Off Cleared";
-        QTest::newRow("224 End") << 224 << "Modbus Peak Shave" << "Modbus Peak Shave End";
-        QTest::newRow("225 End") << 225 << "Modbus System Test" << "Modbus System Test End";
-        QTest::newRow("232 placeholder") << 232 << "DEBUG: Error Ref #3232" << "DEBUG: Error Ref #3732";
+        QTest::newRow("189 On -> Off") << 189 << "100% LED On"
+                                       << "100% LED Off";
+        QTest::newRow("192 On -> Off") << 192 << "25% LED On"
+                                       << "25% LED Off";
+        QTest::newRow("223 Cleared") << 223 << "Modbus Force Transfer to Off"
+                                     << "Modbus Force Transfer to Off Cleared";
+        QTest::newRow("224 End") << 224 << "Modbus Peak Shave"
+                                 << "Modbus Peak Shave End";
+        QTest::newRow("225 End") << 225 << "Modbus System Test"
+                                 << "Modbus System Test End";
+        QTest::newRow("232 placeholder") << 232 << "DEBUG: Error Ref #3232"
+                                         << "DEBUG: Error Ref #3732";
     }
     void tricky_texts() {
         QFETCH(int, code);
@@ -135,9 +160,18 @@ private slots:
     // suffix rules for the cleared texts, and no stray blanks anywhere.
     void text_table_rules() {
         QList<int> placeholders{0};
-        for (auto [a, b] : std::initializer_list<std::pair<int, int>>{{17, 23}, {39, 45}, {48, 54}, {108, 114},
-                                                                     {125, 131}, {151, 157}, {164, 168}, {177, 181},
-                                                                     {194, 200}, {203, 209}, {219, 222}, {226, 232}})
+        for (auto [a, b] : std::initializer_list<std::pair<int, int>>{{17, 23},
+                                                                      {39, 45},
+                                                                      {48, 54},
+                                                                      {108, 114},
+                                                                      {125, 131},
+                                                                      {151, 157},
+                                                                      {164, 168},
+                                                                      {177, 181},
+                                                                      {194, 200},
+                                                                      {203, 209},
+                                                                      {219, 222},
+                                                                      {226, 232}})
             placeholders << range(a, b);
         for (int code = 0; code <= 232; ++code) {
             const auto set = StringTable::lookup(3000 + code);
@@ -148,7 +182,8 @@ private slots:
             const QString blank = code >= 164 && code <= 168 ? QStringLiteral(" ") : QString();
             if (placeholders.contains(code)) {
                 QCOMPARE(*set, QStringLiteral("DEBUG: Error Ref #") + blank + QString::number(3000 + code));
-                QCOMPARE(*cleared, QStringLiteral("DEBUG: Error Ref #") + blank + QString::number(3500 + code));
+                QCOMPARE(*cleared,
+                         QStringLiteral("DEBUG: Error Ref #") + blank + QString::number(3500 + code));
             } else {
                 QVERIFY2(!set->startsWith(QStringLiteral("DEBUG")), qPrintable(*set));
             }
@@ -167,7 +202,8 @@ private slots:
                 QCOMPARE(StringTable::text(3500 + code), StringTable::text(3000 + code) + suffix);
         for (int k = 0; k < 4; ++k) {
             QCOMPARE(StringTable::text(3024 + k), QStringLiteral("I/O Module #%1 Lost Comms").arg(k + 1));
-            QCOMPARE(StringTable::text(3081 + k), StringTable::text(3075 + k).replace("Source N", "Source E"));
+            QCOMPARE(StringTable::text(3081 + k),
+                     StringTable::text(3075 + k).replace("Source N", "Source E"));
         }
     }
 
@@ -204,23 +240,27 @@ private slots:
         QTest::addColumn<int>("date");
         QTest::addColumn<QString>("line");  // empty: no line at all
         const int d = 0x3989;               // 9 December 2028
-        QTest::newRow("example: code 2 set") << 2 << 1 << 605 << d << "10:05 12/9/2028    Test Button";
+        QTest::newRow("example: code 2 set") << 2 << 1 << 605 << d << "10:05 12/09/2028    Test Button";
         QTest::newRow("code 0 skipped") << 0 << 1 << 605 << d << "";
         QTest::newRow("code 232 skipped") << 232 << 1 << 605 << d << "";
         QTest::newRow("code 1000 skipped") << 1000 << 1 << 605 << d << "";
         QTest::newRow("negative code skipped") << -1 << 1 << 605 << d << "";
-        QTest::newRow("code 1 shown") << 1 << 1 << 0 << d << "00:00 12/9/2028    End Time Delay Button";
-        QTest::newRow("code 231 shown") << 231 << 1 << 1439 << d << "23:59 12/9/2028    DEBUG: Error Ref #3231";
-        QTest::newRow("state 0 cleared") << 2 << 0 << 605 << d << "10:05 12/9/2028    Test Button Released";
-        QTest::newRow("state 2 cleared") << 2 << 2 << 605 << d << "10:05 12/9/2028    Test Button Released";
-        QTest::newRow("state -1 cleared") << 2 << -1 << 605 << d << "10:05 12/9/2028    Test Button Released";
-        QTest::newRow("placeholder 20") << 20 << 1 << 605 << d << "10:05 12/9/2028    DEBUG: Error Ref #3020";
-        QTest::newRow("placeholder 166 cleared") << 166 << 0 << 605 << d
-                                                 << "10:05 12/9/2028    DEBUG: Error Ref # 3666";
+        QTest::newRow("code 1 shown") << 1 << 1 << 0 << d << "00:00 12/09/2028    End Time Delay Button";
+        QTest::newRow("code 231 shown")
+            << 231 << 1 << 1439 << d << "23:59 12/09/2028    DEBUG: Error Ref #3231";
+        QTest::newRow("state 0 cleared") << 2 << 0 << 605 << d << "10:05 12/09/2028    Test Button Released";
+        QTest::newRow("state 2 cleared") << 2 << 2 << 605 << d << "10:05 12/09/2028    Test Button Released";
+        QTest::newRow("state -1 cleared")
+            << 2 << -1 << 605 << d << "10:05 12/09/2028    Test Button Released";
+        QTest::newRow("placeholder 20")
+            << 20 << 1 << 605 << d << "10:05 12/09/2028    DEBUG: Error Ref #3020";
+        QTest::newRow("placeholder 166 cleared")
+            << 166 << 0 << 605 << d << "10:05 12/09/2028    DEBUG: Error Ref # 3666";
         QTest::newRow("date word 0") << 135 << 1 << 605 << 0 << "10:05 11/30/1999    System Ready";
-        QTest::newRow("date with bit 15 decodes") << 135 << 0 << 605 << ((70 << 9) | (3 << 5) | 15)
-                                                  << "10:05 3/15/2070    System Not Ready";
-        QTest::newRow("time past midnight carries") << 135 << 1 << 1445 << d << "00:05 12/9/2028    System Ready";
+        QTest::newRow("date with bit 15 decodes")
+            << 135 << 0 << 605 << ((70 << 9) | (3 << 5) | 15) << "10:05 03/15/2070    System Not Ready";
+        QTest::newRow("time past midnight carries")
+            << 135 << 1 << 1445 << d << "00:05 12/09/2028    System Ready";
     }
     void list_lines() {
         QFETCH(int, code);
@@ -231,8 +271,10 @@ private slots:
         GroupTestRig rig;
         C_M852_History h;
         // Once in the first block, once as record 99 (last of block 550): same line either way.
-        QVERIFY(h.DecodeReply(*reply(150, tableBlock(3, qint16(time), w16(unsigned(date)), qint16(code), qint16(state)))));
-        QVERIFY(h.DecodeReply(*reply(550, tableBlock(19, qint16(time), w16(unsigned(date)), qint16(code), qint16(state)))));
+        QVERIFY(h.DecodeReply(
+            *reply(150, tableBlock(3, qint16(time), w16(unsigned(date)), qint16(code), qint16(state)))));
+        QVERIFY(h.DecodeReply(
+            *reply(550, tableBlock(19, qint16(time), w16(unsigned(date)), qint16(code), qint16(state)))));
         QCOMPARE(int(h.EventCode(3)), code);
         QCOMPARE(int(h.EventCode(99)), code);
         QCOMPARE(int(h.EventData(99, 2)), 77);
@@ -243,11 +285,11 @@ private slots:
     void list_order_and_accessors() {
         GroupTestRig rig;
         C_M852_History h;
-        QCOMPARE(EventList::Build(h), QString());  // all zero before any reply
-        QVERIFY(h.DecodeReply(*reply(350, tableBlock(0, 60, 0x3989, 3, 1))));   // record 40
+        QCOMPARE(EventList::Build(h), QString());                                // all zero before any reply
+        QVERIFY(h.DecodeReply(*reply(350, tableBlock(0, 60, 0x3989, 3, 1))));    // record 40
         QVERIFY(h.DecodeReply(*reply(250, tableBlock(19, 120, 0x3989, 4, 0))));  // record 39
-        QCOMPARE(EventList::Build(h), QStringLiteral("02:00 12/9/2028    Lamp Test Button Released\r\n"
-                                                     "01:00 12/9/2028    Exercise Button\r\n"));
+        QCOMPARE(EventList::Build(h), QStringLiteral("02:00 12/09/2028    Lamp Test Button Released\r\n"
+                                                     "01:00 12/09/2028    Exercise Button\r\n"));
         QVERIFY_THROWS_EXCEPTION(IndexOutOfRangeError, (void)h.EventCode(100));
         QVERIFY_THROWS_EXCEPTION(IndexOutOfRangeError, (void)h.EventTime(-1));
         QVERIFY_THROWS_EXCEPTION(IndexOutOfRangeError, (void)h.EventData(0, 3));
@@ -350,7 +392,8 @@ private slots:
         QVERIFY(!w.EventListText().isEmpty());
         const int afterFirst = int(changes.count());
         QVERIFY(afterFirst >= 1 && afterFirst <= 5);  // once per table block at most
-        QCOMPARE(box->toPlainText().remove('\r').trimmed(), QString(w.EventListText()).remove('\r').trimmed());
+        QCOMPARE(box->toPlainText().remove('\r').trimmed(),
+                 QString(w.EventListText()).remove('\r').trimmed());
         rig.cycle();
         rig.cycle();
         QCOMPARE(int(changes.count()), afterFirst);
@@ -432,7 +475,8 @@ private slots:
         ui.queueFile(path);
         QTest::mouseClick(w.findChild<QPushButton*>("cmdSaveHistory"), Qt::LeftButton);
         QVERIFY(ui.allConsumed());
-        const ui::FileDialogRequest req = ui.callsOf(ScriptedUiServices::Kind::FileDialog).constFirst().fileRequest;
+        const ui::FileDialogRequest req =
+            ui.callsOf(ScriptedUiServices::Kind::FileDialog).constFirst().fileRequest;
         QVERIFY(!req.open);
         QCOMPARE(req.title, QStringLiteral("Save Event Log"));
         QCOMPARE(req.defaultSuffix, QStringLiteral("log"));
@@ -486,10 +530,10 @@ private slots:
 #else
         QTemporaryDir dir;
         const QString path = dir.filePath("good.log");
-        const QByteArray good("10:05 12/9/2028    Test Button\r\n\r\n");
+        const QByteArray good("10:05 12/09/2028    Test Button\r\n\r\n");
         writeFile(path, good);
         QString list;
-        for (int i = 0; i < 200; ++i) list += QStringLiteral("10:05 12/9/2028    Test Button\r\n");
+        for (int i = 0; i < 200; ++i) list += QStringLiteral("10:05 12/09/2028    Test Button\r\n");
 
         struct rlimit old {};
         getrlimit(RLIMIT_FSIZE, &old);
@@ -510,6 +554,35 @@ private slots:
         QCOMPARE(readAll(path), good);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"good.log"});
 #endif
+    }
+
+    // The simulated controller logs a changed setting written over the line as event 138, once per
+    // minute; a write of the value already held logs nothing.
+    void simulator_logs_setting_changes() {
+        GroupTestRig rig(3);
+        auto code0 = [&rig] { return int(rig.image.valueOr(152)); };
+        const int before = code0();
+        QVERIFY(before != 138);
+        auto write6 = [&rig](int reg, int value) {
+            QByteArray body;
+            body.append(char(1)).append(char(6));
+            body.append(char((reg - 1) >> 8)).append(char((reg - 1) & 0xFF));
+            body.append(char(value >> 8)).append(char(value & 0xFF));
+            return rig.engine.handleFrame(sim::SlaveEngine::withCrc(body));
+        };
+        const quint16 held = rig.image.valueOr(24);
+        QVERIFY(!write6(24, held).isEmpty());
+        QCOMPARE(code0(), before);  // same value: nothing changed
+        QVERIFY(!write6(24, held == 2080 ? 2400 : 2080).isEmpty());
+        QCOMPARE(code0(), 138);
+        QCOMPARE(int(rig.image.valueOr(153)), 1);
+        const quint16 record1Code = rig.image.valueOr(157);
+        QVERIFY(!write6(25, rig.image.valueOr(25) == 2080 ? 2400 : 2080).isEmpty());
+        QCOMPARE(rig.image.valueOr(157), record1Code);  // same minute: not logged twice
+        rig.image.advance(60'000);
+        QVERIFY(!write6(24, held).isEmpty());
+        QCOMPARE(code0(), 138);
+        QCOMPARE(int(rig.image.valueOr(157)), 138);  // a minute later: logged again
     }
 
     // ---- message stacks ------------------------------------------------------------------------

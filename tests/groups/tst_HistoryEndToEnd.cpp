@@ -31,6 +31,33 @@ private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
     void cleanupTestCase() { QLocale::setDefault(QLocale::system()); }
 
+    // Usage errors of the events command end with status 2 before any port is opened; a log file
+    // that cannot be written gives 4 after the list was printed.
+    void cliEventsArguments_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::newRow("unknown option") << QStringList{"events", "--bogus"} << 2;
+        QTest::newRow("--log without a value") << QStringList{"events", "--log"} << 2;
+        QTest::newRow("empty --log=") << QStringList{"events", "--log="} << 2;
+        QTest::newRow("bad global option") << QStringList{"--tries", "0", "events"} << 2;
+        QTest::newRow("port and device")
+            << QStringList{"--port", "0", "--device", "/dev/null", "events"} << 2;
+        QTest::newRow("log in a missing folder")
+            << QStringList{"--scan-rate", "60", "events", "--log", "/nonexistent-folder/x.log"} << 4;
+    }
+    void cliEventsArguments() {
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        const QString cli = QDir(QCoreApplication::applicationDirPath()).filePath("field-console-cli");
+        if (!QFile::exists(cli)) QSKIP("field-console-cli is not built");
+        QProcess p;
+        p.start(cli, args);
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), status);
+        const QByteArray out = p.readAllStandardOutput();
+        QCOMPARE(out.isEmpty(), status == 2);  // the list is printed unless the command line was wrong
+    }
+
     void listsSavesPrintsAndClears() {
 #ifndef Q_OS_UNIX
         QSKIP("the simulated controller program needs pseudo-terminals");
@@ -38,7 +65,8 @@ private slots:
         const QString dir = QCoreApplication::applicationDirPath();
         const QString program = QDir(dir).filePath("m852-sim");
         const QString cli = QDir(dir).filePath("field-console-cli");
-        if (!QFile::exists(program) || !QFile::exists(cli)) QSKIP("m852-sim or field-console-cli is not built");
+        if (!QFile::exists(program) || !QFile::exists(cli))
+            QSKIP("m852-sim or field-console-cli is not built");
         sim::SimProcess sim(program);
         QVERIFY2(sim.start(), qPrintable(sim.errorString()));
 
@@ -63,8 +91,8 @@ private slots:
         // The list is the simulator's table: record 0 (the newest event) as its own registers say.
         const auto rec0 = sim.registers(150, 5);
         QVERIFY(rec0);
-        const QString first = EventList::Line(qint16(rec0->at(0)), data.EventDate(0), qint16(rec0->at(2)),
-                                              qint16(rec0->at(3)));
+        const QString first =
+            EventList::Line(qint16(rec0->at(0)), data.EventDate(0), qint16(rec0->at(2)), qint16(rec0->at(3)));
         const QString list = w->EventListText();
         QVERIFY2(list.startsWith(first + "\r\n"), qPrintable(list.left(200)));
         QVERIFY(list.count("\r\n") >= 30);

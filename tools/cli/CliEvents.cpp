@@ -25,7 +25,8 @@ bool takesValue(const QString& arg) {
 int commandIndex(const QStringList& args) {
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args.at(i);
-        if (a == QLatin1String("--help") || a == QLatin1String("-h") || a == QLatin1String("--version")) return -1;
+        if (a == QLatin1String("--help") || a == QLatin1String("-h") || a == QLatin1String("--version"))
+            return -1;
         if (a.startsWith(QLatin1Char('-'))) {
             if (takesValue(a)) ++i;
             continue;
@@ -112,15 +113,17 @@ private:
         if (code == 0) {
             const QString list = EventList::Build(*m_history);
             m_out << QString(list).replace(QStringLiteral("\r\n"), QStringLiteral("\n")) << Qt::flush;
-            m_err << "last loss of the preferred source: " << EventList::LastLossTimeText(m_history->LastLossTime())
-                  << ' ' << EventList::LastLossDateText(m_history->LastLossDate()) << ", duration "
+            m_err << "last loss of the preferred source: "
+                  << EventList::LastLossTimeText(m_history->LastLossTime()) << ' '
+                  << EventList::LastLossDateText(m_history->LastLossDate()) << ", duration "
                   << EventList::LastLossDurationText(m_history->LastLossDuration()) << " (hh:mm)\n"
                   << Qt::flush;
             if (!m_logFile.isEmpty()) {
                 try {
                     EventList::WriteLogFile(m_logFile, list);
                 } catch (const ComponentError& e) {
-                    m_err << "field-console-cli: cannot write " << m_logFile << ": " << e.description() << '\n'
+                    m_err << "field-console-cli: cannot write " << m_logFile << ": " << e.description()
+                          << '\n'
                           << Qt::flush;
                     code = 4;
                 }
@@ -164,9 +167,9 @@ int Run(QCoreApplication& app, const QStringList& args, QTextStream& out, QTextS
     const int at = commandIndex(args);
     // The port options are those of read and write, checked by the same parser.
     QString error;
-    const auto options =
-        CliOptions::parse(args.mid(0, at) + QStringList{QStringLiteral("read"), QStringLiteral("1"), QStringLiteral("1")},
-                          &error);
+    const auto options = CliOptions::parse(
+        args.mid(0, at) + QStringList{QStringLiteral("read"), QStringLiteral("1"), QStringLiteral("1")},
+        &error);
     QString logFile;
     const QStringList rest = args.mid(at + 1);
     for (int i = 0; options && error.isEmpty() && i < rest.size(); ++i) {
@@ -185,7 +188,8 @@ int Run(QCoreApplication& app, const QStringList& args, QTextStream& out, QTextS
         if (error.isEmpty() && logFile.trimmed().isEmpty()) error = QStringLiteral("--log needs a file name");
     }
     if (!options || !error.isEmpty()) {
-        err << "field-console-cli: " << error << "\n(field-console-cli --help shows the usage)\n" << Qt::flush;
+        err << "field-console-cli: " << error << "\n(field-console-cli --help shows the usage)\n"
+            << Qt::flush;
         return 2;
     }
     EventsRun run(*options, logFile, out, err);

@@ -38,7 +38,8 @@ bool mayClear() {
 
 }  // namespace
 
-DW_M852_History::DW_M852_History(QWidget* parent) : DW_M852_History(std::make_unique<C_M852_History>(), parent) {}
+DW_M852_History::DW_M852_History(QWidget* parent)
+    : DW_M852_History(std::make_unique<C_M852_History>(), parent) {}
 
 DW_M852_History::DW_M852_History(std::unique_ptr<C_M852_History> data, QWidget* parent)
     : CDisplayWindow(std::move(data), parent) {
@@ -59,10 +60,10 @@ void DW_M852_History::buildUi() {
     // Fixed pitch, so the time and date columns line up.
     m_txtEvents->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     const QFontMetrics fm(m_txtEvents->font());
-    m_txtEvents->setMinimumSize(fm.horizontalAdvance(QStringLiteral("00:00 12/31/2028    ")) +
-                                    fm.horizontalAdvance(QStringLiteral("Transfer from Preferred Time Delay Timeout")) +
-                                    40,
-                                fm.lineSpacing() * 14);
+    m_txtEvents->setMinimumSize(
+        fm.horizontalAdvance(QStringLiteral("00:00 12/31/2028    ")) +
+            fm.horizontalAdvance(QStringLiteral("Transfer from Preferred Time Delay Timeout")) + 40,
+        fm.lineSpacing() * 18);
     top->addWidget(m_txtEvents, 1);
 
     auto* bottom = new QHBoxLayout();
@@ -76,10 +77,12 @@ void DW_M852_History::buildUi() {
     grid->addWidget(addLabel(fraSource, "lblDateTitle", tableText(1038, QStringLiteral("Date"))), 0, 2);
     m_lblDate = addLabel(fraSource, "lblDate", QStringLiteral("MM/DD/YYYY"));
     grid->addWidget(m_lblDate, 0, 3);
-    grid->addWidget(addLabel(fraSource, "lblDurationTitle", tableText(1039, QStringLiteral("Duration"))), 0, 4);
+    grid->addWidget(addLabel(fraSource, "lblDurationTitle", tableText(1039, QStringLiteral("Duration"))), 0,
+                    4);
     m_lblDuration = addLabel(fraSource, "lblDuration", QStringLiteral("HH:MM"));
     m_lblDuration->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_lblDuration->setMinimumWidth(m_lblDuration->fontMetrics().horizontalAdvance(QStringLiteral("99999:99")));
+    m_lblDuration->setMinimumWidth(
+        m_lblDuration->fontMetrics().horizontalAdvance(QStringLiteral("99999:99")));
     grid->addWidget(m_lblDuration, 0, 5);
     grid->addWidget(addLabel(fraSource, "lblDurationUnits", tableText(1040, QStringLiteral("hh:mm"))), 0, 6);
     m_lblTime->setMinimumWidth(m_lblTime->fontMetrics().horizontalAdvance(QStringLiteral("12:00 AM ")));
@@ -170,4 +173,6 @@ void DW_M852_History::cmdSaveHistory_Click() {
     }
 }
 
-void DW_M852_History::WriteLogFile(const QString& fileName) const { EventList::WriteLogFile(fileName, m_listText); }
+void DW_M852_History::WriteLogFile(const QString& fileName) const {
+    EventList::WriteLogFile(fileName, m_listText);
+}

@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <optional>
 
 #include "base/ComponentError.h"
 #include "base/StringTable.h"
@@ -27,40 +28,82 @@ QChar separatorOf(const QString& format, QChar fallback) {
 const QString kLineFailed = QStringLiteral("DEBUG: Error Displaying message #");
 const QString kCrLf = QStringLiteral("\r\n");
 
+// The locale's parts of a list line, worked out once per list rather than once per line (the
+// format rewriting alone costs more than formatting a date).
+struct LineFormat {
+    explicit LineFormat(const QLocale& l) : locale(l) {
+        timeSeparator = separatorOf(l.timeFormat(QLocale::ShortFormat), QLatin1Char(':'));
+        // Qt's short formats carry two-digit years (M/d/yy); a history that runs from 1999 to 2127
+        // needs the century. Day and month get two digits, so the text column of the list lines up
+        // (6/7/2024 and 6/10/2024 would shift it by one).
+        static const QRegularExpression kTwoDigitYear(QStringLiteral("(?<!y)yy(?!y)"));
+        static const QRegularExpression kOneDigitDay(QStringLiteral("(?<!d)d(?!d)"));
+        static const QRegularExpression kOneDigitMonth(QStringLiteral("(?<!M)M(?!M)"));
+        dateFormat = l.dateFormat(QLocale::ShortFormat);
+        dateFormat.replace(kTwoDigitYear, QStringLiteral("yyyy"));
+        dateFormat.replace(kOneDigitDay, QStringLiteral("dd"));
+        dateFormat.replace(kOneDigitMonth, QStringLiteral("MM"));
+    }
+
+    [[nodiscard]] QString time(qint16 minutes) const {
+        // Minutes after midnight, carried into the next day: 1445 is 00:05.
+        const int m = ((int(minutes) % 1440) + 1440) % 1440;
+        QString text(5, Qt::Uninitialized);
+        text[0] = QChar(u'0' + m / 600);
+        text[1] = QChar(u'0' + (m / 60) % 10);
+        text[2] = timeSeparator;
+        text[3] = QChar(u'0' + (m % 60) / 10);
+        text[4] = QChar(u'0' + m % 10);
+        return text;
+    }
+    [[nodiscard]] QString date(const QDate& d) const { return locale.toString(d, dateFormat); }
+
+    [[nodiscard]] QString line(qint16 time, const QDate& date, qint16 code, qint16 state) const {
+        if (!date.isValid()) throw OverflowError();
+        return line(time, this->date(date), code, state);
+    }
+    [[nodiscard]] QString line(qint16 time, const QString& dateText, qint16 code, qint16 state) const {
+        const int id = EventList::kSetTextBase + code + (state == 1 ? 0 : EventList::kClearedOffset);
+        return this->time(time) + QLatin1Char(' ') + dateText + QStringLiteral("    ") +
+               StringTable::text(id);
+    }
+
+    const QLocale& locale;
+    QChar timeSeparator;
+    QString dateFormat;
+};
+
 }  // namespace
 
 namespace EventList {
 
-QString ShortTime(qint16 minutes, const QLocale& locale) {
-    const QTime t = QTime(0, 0).addSecs(60 * int(minutes));
-    const QChar sep = separatorOf(locale.timeFormat(QLocale::ShortFormat), QLatin1Char(':'));
-    return t.toString(QStringLiteral("HH")) + sep + t.toString(QStringLiteral("mm"));
-}
+QString ShortTime(qint16 minutes, const QLocale& locale) { return LineFormat(locale).time(minutes); }
 
-QString ShortDate(const QDate& date, const QLocale& locale) {
-    // Qt's short formats carry two-digit years (M/d/yy); a history that runs from 1999 to 2127
-    // needs the century.
-    static const QRegularExpression kTwoDigitYear(QStringLiteral("(?<!y)yy(?!y)"));
-    QString format = locale.dateFormat(QLocale::ShortFormat);
-    format.replace(kTwoDigitYear, QStringLiteral("yyyy"));
-    return locale.toString(date, format);
-}
+QString ShortDate(const QDate& date, const QLocale& locale) { return LineFormat(locale).date(date); }
 
 QString Line(qint16 time, const QDate& date, qint16 code, qint16 state, const QLocale& locale) {
-    if (!date.isValid()) throw OverflowError();
-    const int id = kSetTextBase + code + (state == 1 ? 0 : kClearedOffset);
-    return ShortTime(time, locale) + QLatin1Char(' ') + ShortDate(date, locale) + QStringLiteral("    ") +
-           StringTable::text(id);
+    return LineFormat(locale).line(time, date, code, state);
 }
 
 QString Build(const C_M852_History& data, const QLocale& locale) {
+    const LineFormat format(locale);
     QString text;
-    text.reserve(4096);
+    text.reserve(6000);
+    // Events come in episodes, so neighbouring records mostly share their date: format it once.
+    std::optional<qint16> lastWord;
+    QString lastDate;
     for (int i = 0; i < C_M852_History::kRecords; ++i) {
         const qint16 code = data.EventCode(i);
         if (code < kFirstShownCode || code > kLastShownCode) continue;
         try {
-            text += Line(data.EventTime(i), data.EventDate(i), code, data.EventData(i, 1), locale);
+            const qint16 word = data.EventDateWord(i);
+            if (word != lastWord) {
+                const QDate date = data.EventDate(i);
+                if (!date.isValid()) throw OverflowError();
+                lastDate = format.date(date);
+                lastWord = word;
+            }
+            text += format.line(data.EventTime(i), lastDate, code, data.EventData(i, 1));
         } catch (...) {
             text += kLineFailed + QString::number(i);
         }
@@ -97,19 +140,18 @@ void WriteLogFile(const QString& fileName, const QString& listText) {
     // a truncated one. Written directly, a short write is seen here and nothing is committed.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         const bool denied = file.error() == QFileDevice::PermissionsError;
-        throw ComponentError(denied ? 70 : 75, source,
-                             QStringLiteral("%1: %2 (%3)")
-                                 .arg(denied ? QStringLiteral("Permission denied")
-                                             : QStringLiteral("Path/File access error"),
-                                      fileName, file.errorString()));
+        throw ComponentError(
+            denied ? 70 : 75, source,
+            QStringLiteral("%1: %2 (%3)")
+                .arg(denied ? QStringLiteral("Permission denied") : QStringLiteral("Path/File access error"),
+                     fileName, file.errorString()));
     }
     const QByteArray bytes = (listText + kCrLf).toUtf8();
     if (file.write(bytes) != bytes.size() || !file.flush() || file.error() != QFileDevice::NoError ||
         !file.commit()) {
         const QString reason = file.errorString();
         file.cancelWriting();
-        throw ComponentError(57, source,
-                             QStringLiteral("Device I/O error: %1 (%2)").arg(fileName, reason));
+        throw ComponentError(57, source, QStringLiteral("Device I/O error: %1 (%2)").arg(fileName, reason));
     }
 }
 

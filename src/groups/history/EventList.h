@@ -20,8 +20,9 @@ inline constexpr int kClearedOffset = 500;
 
 // The whole list: for every record 0..99 with a shown code, in ascending position, one line
 // "TIME DATE    TEXT" ended by CR LF. TIME is "Short Time" (24-hour hours and minutes, two digits
-// each, the locale's time separator), DATE "Short Date" (the locale's short date format, a two-digit
-// year widened to four digits so the century is never lost). A line that cannot be built (an event
+// each, the locale's time separator), DATE "Short Date" (the locale's short date format in its order
+// and with its separator, day and month with two digits and the year with four, so the columns line
+// up and the century is never lost: 12/09/2028 in the US). A line that cannot be built (an event
 // text missing from the string table) reads "DEBUG: Error Displaying message #" and the position.
 [[nodiscard]] QString Build(const C_M852_History& data, const QLocale& locale = QLocale());
 
@@ -31,7 +32,7 @@ inline constexpr int kClearedOffset = 500;
 
 // "Short Time" of minutes after midnight: "09:05", "17:45" (carried into the next day).
 [[nodiscard]] QString ShortTime(qint16 minutes, const QLocale& locale = QLocale());
-// "Short Date": the locale's short date format with a four-digit year.
+// "Short Date": the locale's short date format with two-digit day and month and a four-digit year.
 [[nodiscard]] QString ShortDate(const QDate& date, const QLocale& locale = QLocale());
 
 // Last-loss labels. "h:mm AM" (12-hour clock, the locale's AM/PM designator), "MM/dd/yyyy" with the

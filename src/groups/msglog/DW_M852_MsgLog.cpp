@@ -24,7 +24,8 @@ QPlainTextEdit* makeBox(QWidget* parent, const char* name) {
 template <typename Entry>
 QString stackText(Entry entry) {
     QString text;
-    for (int i = 0; i < C_M852_MsgLog::kEntries; ++i) text += QString::number(entry(i)) + QStringLiteral("\r\n");
+    for (int i = 0; i < C_M852_MsgLog::kEntries; ++i)
+        text += QString::number(entry(i)) + QStringLiteral("\r\n");
     return text;
 }
 
