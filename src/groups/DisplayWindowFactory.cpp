@@ -5,17 +5,21 @@
 #include "groups/activetimedelay/DW_M852_ActiveTimeDelay.h"
 #include "groups/calendar/DW_M852_Calendar.h"
 #include "groups/calibration/DW_M852_Calibration.h"
+#include "groups/cfault/DW_M852_CFault.h"
 #include "groups/datetime/DW_M852_DateTime.h"
 #include "groups/dipswitch/DW_M852_DIPSwitch.h"
 #include "groups/freqset/DW_M852_FreqSet.h"
 #include "groups/history/DW_M852_History.h"
 #include "groups/loadctrl/DW_M852_LoadCtrl.h"
+#include "groups/maint/DW_M852_Maint.h"
 #include "groups/manual/DW_M852_Manual.h"
 #include "groups/msglog/DW_M852_MsgLog.h"
 #include "groups/nip/DW_M852_NIP.h"
 #include "groups/plantex/DW_M852_PlantEx.h"
+#include "groups/progio/DW_M852_ProgIO.h"
 #include "groups/sourceinfo/DW_M852_SourceInfo.h"
 #include "groups/statemachine/DW_M852_StateMachine.h"
+#include "groups/sysinfo/DW_M852_SysInfo.h"
 #include "groups/syssummary/DW_M852_SysSummary.h"
 #include "groups/timedelay/DW_M852_TimeDelay.h"
 #include "groups/voltset/DW_M852_VoltSet.h"
@@ -39,14 +43,14 @@ constexpr std::array<Maker, 21> kMakers = {
     &make<DW_M852_VoltSet>,     // 5 Setpoints - Voltage
     &make<DW_M852_LoadCtrl>,    // 6 Load Control Time Delays
     &make<DW_M852_History>,     // 7 Event History
-    nullptr,                    // 8 Common Alarms
+    &make<DW_M852_CFault>,      // 8 Common Alarms
     &make<DW_M852_Manual>,      // 9 Manual Operations
     &make<DW_M852_SysSummary>,  // 10 System Summary
     &make<DW_M852_StateMachine>, // 11 State Machine Diagnostics
-    nullptr,                    // 12 Programmable Input/Output
+    &make<DW_M852_ProgIO>,      // 12 Programmable Input/Output
     &make<DW_M852_NIP>,         // 13 Network Interface Port
-    nullptr,                    // 14 System Information
-    nullptr,                    // 15 Maintenance
+    &make<DW_M852_SysInfo>,     // 14 System Information
+    &make<DW_M852_Maint>,       // 15 Maintenance
     &make<DW_M852_MsgLog>,      // 16 Message Stacks
     &make<DW_M852_PlantEx>,     // 17 Exerciser
     &make<DW_M852_Calibration>, // 18 Meter Calibration
