@@ -25,7 +25,7 @@ QString baseName(Kind kind) {
 }
 
 QString resourcesPath(Kind kind) {
-    return QDir(Locations::applicationDirectory()).filePath(QStringLiteral("Resources/") + fileName(kind));
+    return QDir(Locations::resourcesDirectory()).filePath(fileName(kind));
 }
 
 // A file that exists but holds no readable image (truncated, wrong format) counts as missing.
