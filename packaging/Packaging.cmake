@@ -8,12 +8,14 @@ set(CPACK_PACKAGE_CONTACT "${FC_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "set up and watch an M852 transfer switch controller")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Field Console is the desktop program with which a service technician sets up and\n\
-watches an automatic transfer switch controller, model M852, over Modbus RTU on a\n\
-serial port. field-console-cli reads and writes the controller's registers from\n\
-scripts, and m852-sim is a simulated controller on a pseudo-terminal.\n\
+    "Field Console is the desktop program with which a service technician\n\
+sets up and watches an automatic transfer switch controller, model M852,\n\
+over Modbus RTU on a serial port. field-console-cli reads and writes the\n\
+controller's registers from scripts, and m852-sim is a simulated\n\
+controller on a pseudo-terminal.\n\
 \n\
-All users in the group dialout share one account file in /var/lib/field-console.")
+All users in the group dialout share one account file in\n\
+/var/lib/field-console.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 

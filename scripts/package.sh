@@ -25,8 +25,10 @@ echo "-- building the package in $dir"
 # Debian's hardening flags (fortify, stack protector, relro, bindnow), as a Debian build would use.
 # Without the source folder's path in the flags, so that ccache can share objects between clones.
 export DEB_BUILD_MAINT_OPTIONS="hardening=+all reproducible=-fixfilepath,-fixdebugpath"
+# -Wdate-time is left out: the About window shows the build date (__DATE__) on purpose.
+cppflags=$(dpkg-buildflags --get CPPFLAGS | sed 's/-Wdate-time//')
 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFC_BUILD_TESTS=OFF -DFC_BUILD_BENCH=OFF \
-  -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)" \
+  -DCMAKE_CXX_FLAGS="$cppflags $(dpkg-buildflags --get CXXFLAGS)" \
   -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" "$@" >/dev/null
 cmake --build "$dir" -j"$jobs"
 rm -f "$dir"/field-console_*.deb
@@ -60,6 +62,12 @@ for f in usr/bin/field-console usr/bin/field-console-cli usr/bin/m852-sim usr/bi
   [ -f "$root/$f" ] || fail "$f missing"
 done
 [ ! -e "$root/usr/bin/Resources" ] || fail "usr/bin/Resources must not be installed"
+# The menu icon named by the desktop entry (Icon=field-console): a 64 x 64 PNG in hicolor's 64x64.
+icon="$root/usr/share/icons/hicolor/64x64/apps/field-console.png"
+[ "$(od -An -tx1 -N8 "$icon" | tr -d ' ')" = 89504e470d0a1a0a ] || fail "menu icon is no PNG"
+[ "$(od -An -tu1 -j16 -N8 "$icon" | tr -s ' ')" = " 0 0 0 64 0 0 0 64" ] || fail "menu icon is not 64 x 64"
+grep -qx 'Icon=field-console' "$root/usr/share/applications/field-console.desktop" \
+  || fail "the desktop entry names another icon"
 for page in "$root"/usr/share/man/man1/*.1.gz; do
   warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
   [ -z "$warnings" ] || fail "manual page $(basename "$page"): $warnings"
@@ -84,7 +92,10 @@ cat "$work/read"
   || fail "field-console-cli --port 0 read 2 14 did not print registers 2-15"
 
 echo "-- the installed program finds its Resources"
-QT_QPA_PLATFORM=offscreen strace -f -qq -e trace=openat -o "$work/trace" \
+# fc-snapshot runs the real user interface past the login. FC_HOME (account file and settings of the
+# run) stands in for the executable's folder, usr/bin of the unpacked package, so the icons must be
+# found by the lookup of an installed program: ../share/field-console/Resources.
+FC_HOME="$bin" QT_QPA_PLATFORM=offscreen strace -f -qq -e trace=openat -o "$work/trace" \
   "$bin/fc-snapshot" --role 3 --port 0 --out "$work/snap" 3 >/dev/null 2>"$work/snap-err" \
   || { cat "$work/snap-err" >&2; fail "fc-snapshot from the unpacked package"; }
 [ -s "$work/snap/mdiMain.png" ] || fail "fc-snapshot wrote no mdiMain.png"

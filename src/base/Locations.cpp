@@ -63,11 +63,7 @@ QString resourcesDirectoryFor(const QString& applicationDirectory) {
     return QFileInfo(shared).isDir() ? shared : beside;
 }
 
-QString resourcesDirectory() {
-    const QString home = overrideDirectory();
-    if (!home.isEmpty()) return QDir(home).filePath(QStringLiteral("Resources"));
-    return resourcesDirectoryFor(QCoreApplication::applicationDirPath());
-}
+QString resourcesDirectory() { return resourcesDirectoryFor(applicationDirectory()); }
 
 QString settingsFile() {
     const QString home = overrideDirectory();

@@ -54,7 +54,8 @@ struct AccountFileSituation {
 // (a folder inside /usr/bin is not allowed there); otherwise Resources/ beside it again. The icons
 // fall back to compiled-in copies when the files are missing.
 [[nodiscard]] QString resourcesDirectoryFor(const QString& applicationDirectory);
-// resourcesDirectoryFor(applicationDirectory()); with FC_HOME set always FC_HOME/Resources.
+// resourcesDirectoryFor(applicationDirectory()): FC_HOME stands in for the executable's folder here,
+// so a test can point it at an installed usr/bin and see the lookup find usr/share/field-console.
 [[nodiscard]] QString resourcesDirectory();
 // Where the settings store lives on platforms without a registry: an INI file path, or empty to use
 // the native store (Windows registry).
