@@ -5,6 +5,11 @@ if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
 packages=(build-essential cmake qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libgl-dev
           fonts-dejavu-core)
 if [ "${FC_WITH_FUZZ:-0}" = 1 ]; then packages+=(clang libclang-rt-14-dev); fi
+# The package checks (scripts/package.sh): dpkg-shlibdeps, lintian, the desktop entry and AppStream
+# validators, strace to see which icon files the installed program opens.
+if [ "${FC_WITH_PACKAGE:-0}" = 1 ]; then
+  packages+=(dpkg-dev lintian desktop-file-utils appstream strace man-db)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

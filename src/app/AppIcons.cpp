@@ -24,9 +24,7 @@ QString baseName(Kind kind) {
     return {};
 }
 
-QString resourcesPath(Kind kind) {
-    return QDir(Locations::applicationDirectory()).filePath(QStringLiteral("Resources/") + fileName(kind));
-}
+QString resourcesPath(Kind kind) { return QDir(Locations::resourcesDirectory()).filePath(fileName(kind)); }
 
 // A file that exists but holds no readable image (truncated, wrong format) counts as missing.
 QIcon readFile(const QString& path) {

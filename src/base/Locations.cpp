@@ -55,6 +55,16 @@ QString applicationDirectory() {
     return QCoreApplication::applicationDirPath();
 }
 
+QString resourcesDirectoryFor(const QString& applicationDirectory) {
+    const QDir app(applicationDirectory);
+    const QString beside = app.filePath(QStringLiteral("Resources"));
+    if (QFileInfo(beside).isDir()) return beside;
+    const QString shared = QDir::cleanPath(app.filePath(QStringLiteral("../share/field-console/Resources")));
+    return QFileInfo(shared).isDir() ? shared : beside;
+}
+
+QString resourcesDirectory() { return resourcesDirectoryFor(applicationDirectory()); }
+
 QString settingsFile() {
     const QString home = overrideDirectory();
     if (!home.isEmpty()) return QDir(home).filePath(QStringLiteral("FieldConsole.ini"));

@@ -46,8 +46,17 @@ struct AccountFileSituation {
 [[nodiscard]] QString accountFile();
 // The directory the account file lives in.
 [[nodiscard]] QString dataDirectory();
-// The directory holding Resources/ (icons); falls back to compiled-in copies when files are missing.
+// The directory holding the executable (FC_HOME when set).
 [[nodiscard]] QString applicationDirectory();
+// The folder of the icon files for a program in applicationDirectory: Resources/ beside it whenever
+// that folder exists (build folder, Windows, a folder copied as a whole); otherwise
+// ../share/field-console/Resources relative to it when that exists, where the Linux package puts it
+// (a folder inside /usr/bin is not allowed there); otherwise Resources/ beside it again. The icons
+// fall back to compiled-in copies when the files are missing.
+[[nodiscard]] QString resourcesDirectoryFor(const QString& applicationDirectory);
+// resourcesDirectoryFor(applicationDirectory()): FC_HOME stands in for the executable's folder here,
+// so a test can point it at an installed usr/bin and see the lookup find usr/share/field-console.
+[[nodiscard]] QString resourcesDirectory();
 // Where the settings store lives on platforms without a registry: an INI file path, or empty to use
 // the native store (Windows registry).
 [[nodiscard]] QString settingsFile();

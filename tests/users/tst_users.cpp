@@ -154,6 +154,31 @@ private slots:
                  folderState == QLatin1String("file") ? 1 : 0);  // the probe leaves nothing behind
     }
 
+    // Where the icon files are looked for: Resources/ beside the executable first, then the folder a
+    // Linux package installs (usr/share/field-console/Resources for a program in usr/bin).
+    void resourcesDirectory_data() {
+        QTest::addColumn<bool>("besideExists");
+        QTest::addColumn<bool>("sharedExists");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("beside the executable") << true << false << "usr/bin/Resources";
+        QTest::newRow("installed under share") << false << true << "usr/share/field-console/Resources";
+        QTest::newRow("both: beside wins") << true << true << "usr/bin/Resources";
+        QTest::newRow("neither: beside, icons compiled in") << false << false << "usr/bin/Resources";
+    }
+    void resourcesDirectory() {
+        QFETCH(bool, besideExists);
+        QFETCH(bool, sharedExists);
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        QVERIFY(QDir(root.path()).mkpath(QStringLiteral("usr/bin")));
+        if (besideExists) QVERIFY(QDir(root.path()).mkpath(QStringLiteral("usr/bin/Resources")));
+        if (sharedExists)
+            QVERIFY(QDir(root.path()).mkpath(QStringLiteral("usr/share/field-console/Resources")));
+        QFETCH(QString, expected);
+        QCOMPARE(Locations::resourcesDirectoryFor(root.filePath(QStringLiteral("usr/bin"))),
+                 root.filePath(expected));
+    }
+
     void hash_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<qint32>("expected");
