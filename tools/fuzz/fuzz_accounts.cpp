@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <optional>
 
+#include "base/ComponentError.h"
 #include "users/UserAccountFile.h"
 
 namespace {
@@ -110,12 +111,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     const QList<UserRecord> now = records(after);
+    const qint32 boss = UserAccountFile::Hash(QStringLiteral("BOSS"));
     const auto nameHit = firstMatch(now, [&](const UserRecord& u) { return u.NameHash == admin; });
-    if (accounts.ChangeUserName(QStringLiteral("ADMIN"), QStringLiteral("BOSS")) != nameHit.has_value())
-        fail("ChangeUserName disagrees with the records");
+    // The rename is refused when another record already answers to the new name.
+    bool taken = false;
+    if (nameHit) {
+        for (qsizetype i = 0; i < now.size(); ++i) {
+            if (i != *nameHit && now.at(i).NameHash == boss) taken = true;
+        }
+    }
+    bool renamed = false;
+    bool refused = false;
+    try {
+        renamed = accounts.ChangeUserName(QStringLiteral("ADMIN"), QStringLiteral("BOSS"));
+    } catch (const ComponentError& e) {
+        if (e.number() != kGatewayNameTaken) fail("ChangeUserName failed on a writable file");
+        refused = true;
+    }
+    if (refused != taken) fail("ChangeUserName refused a free name or took one in use");
+    if (!refused && renamed != nameHit.has_value()) fail("ChangeUserName disagrees with the records");
     before = after;
     after = readFile(path);
-    if (nameHit) {
+    if (nameHit && !refused) {
         UserRecord changed = now.at(*nameHit);
         changed.NameHash = UserAccountFile::Hash(QStringLiteral("BOSS"));
         expectRewrite(before, after, *nameHit, changed);
