@@ -6,6 +6,7 @@
 #include "app/ProductInfo.h"
 #include "app/clsQTR_Registry.h"
 #include "comm/CMsgManager.h"
+#include "comm/LinkWatch.h"
 #include "users/clsUser.h"
 
 namespace {
@@ -43,7 +44,10 @@ QString clsApplication::BaseRegistrySubkey() {
 
 void clsApplication::LoginAs(const QString& name, qint32 role) {
     m_CurrentUser = std::make_unique<clsUser>();
+    m_Link.reset();
     m_MsgManager = std::make_unique<CMsgManager>();
+    m_Link = std::make_unique<LinkWatch>();
+    m_Link->attach(m_MsgManager.get());
     m_CurrentUser->setName(name);
     m_CurrentUser->setRole(role);
 }

@@ -13,6 +13,7 @@
 
 #include "app/AppIcons.h"
 #include "app/ConnectionStatus.h"
+#include "monitor/frmLinkMonitor.h"
 #include "app/MainWindowSettings.h"
 #include "app/ProductInfo.h"
 #include "sim/BuiltInController.h"
@@ -32,6 +33,8 @@
 #include "files/frmAddWindow.h"
 #include "groups/CDataGroup.h"
 #include "groups/CDisplayWindow.h"
+#include "comm/LinkWatch.h"
+#include "monitor/frmLinkMonitor.h"
 #include "users/clsUser.h"
 #include "users/frmChangePass.h"
 #include "users/frmChangeUser.h"
@@ -47,6 +50,11 @@ constexpr QSize kDesignSize(1024, 720);
 CMsgManager* manager() {
     const clsApplication* app = clsApplication::instance();
     return app ? app->MsgManager() : nullptr;
+}
+
+LinkWatch* linkWatch() {
+    const clsApplication* app = clsApplication::instance();
+    return app ? app->Link() : nullptr;
 }
 
 clsUser* currentUser() {
@@ -103,6 +111,7 @@ void mdiMain::Load() {
         m_scanLoop->setManager(m);
     }
     connect(&m_scanLoop->serial(), &CSerialService::portLost, this, [this](const QString& reason) {
+        if (LinkWatch* watch = linkWatch()) watch->setLinkUp(false);
         m_connection->showLinkLost(reason);
         // No more ticks come: a running save would wait for ever.
         if (m_SetupSave) m_SetupSave->StopSave(QStringLiteral("The connection was lost: ") + reason);
@@ -126,6 +135,11 @@ void mdiMain::Load() {
     m_setupProgress->hide();
     statusBar()->addPermanentWidget(m_setupProgress);
     m_connection = new ConnectionStatus(*this);
+    // No link yet: a window opened now has no data until the first reply after a Connect.
+    if (LinkWatch* watch = linkWatch()) {
+        watch->setLinkUp(false);
+        m_connection->watchLink(watch);
+    }
 
     buildMenus();
 
@@ -221,6 +235,8 @@ void mdiMain::buildMenus() {
     addItem(tools, "mnuToolsUser", 132, &mdiMain::mnuToolsUser_Click);
     tools->addSeparator();
     addItem(tools, "mnuToolsOptions", 133, &mdiMain::mnuToolsOptions_Click);
+    tools->addSeparator();
+    addItem(tools, "mnuToolsLinkMonitor", 134, &mdiMain::mnuToolsLinkMonitor_Click);
 
     QMenu* window = topMenu("mnuWindow", 140);
     addItem(window, "mnuWindowNew", 141, &mdiMain::mnuWindowNew_Click);
@@ -426,6 +442,14 @@ void mdiMain::mnuToolsUser_Click() {
     ui::services().execDialog(dialog);
 }
 
+// Any role may watch the link; the monitor only listens and sends nothing.
+void mdiMain::mnuToolsLinkMonitor_Click() {
+    if (!m_linkMonitor) m_linkMonitor = new frmLinkMonitor(manager(), this);
+    m_linkMonitor->show();
+    m_linkMonitor->raise();
+    m_linkMonitor->activateWindow();
+}
+
 void mdiMain::mnuToolsOptions_Click() {
     frmOptions dialog(*m_scanLoop, this);
     ui::services().execDialog(dialog);
@@ -483,6 +507,10 @@ bool mdiMain::ConnectLink() {
     // group has been read again on this connection.
     CDataGroup::MarkAllStale(m);
     if (m->Connect()) {
+        if (LinkWatch* watch = linkWatch()) {
+            watch->setLinkUp(true);
+            watch->resetQuality();
+        }
         m_connection->showConnected(COM_Number());
         return true;
     }
