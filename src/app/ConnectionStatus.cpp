@@ -5,8 +5,8 @@
 #include <QStatusBar>
 
 #include "app/AppIcons.h"
-#include "base/StringTable.h"
 #include "app/clsQTR_TrayIcon.h"
+#include "base/StringTable.h"
 #include "comm/LinkWatch.h"
 
 namespace {
@@ -31,6 +31,7 @@ ConnectionStatus::ConnectionStatus(QMainWindow& window)
         m_indicatorText->fontMetrics().horizontalAdvance(QStringLiteral("Connected - COM255  ")));
     m_hint = new QLabel(bar);
     m_hint->setObjectName(QStringLiteral("lblLinkHint"));
+    m_hint->setContentsMargins(0, 0, m_hint->fontMetrics().horizontalAdvance(QStringLiteral("xx")), 0);
     m_quality = new QLabel(bar);
     m_quality->setObjectName(QStringLiteral("lblLinkQuality"));
     m_quality->setToolTip(QStringLiteral("Valid replies among the last 50 exchanges"));

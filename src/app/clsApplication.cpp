@@ -2,9 +2,9 @@
 
 #include <QObject>
 
-#include "base/Locations.h"
 #include "app/ProductInfo.h"
 #include "app/clsQTR_Registry.h"
+#include "base/Locations.h"
 #include "comm/CMsgManager.h"
 #include "comm/LinkWatch.h"
 #include "users/clsUser.h"
@@ -30,9 +30,7 @@ clsApplication::~clsApplication() {
 
 clsApplication* clsApplication::instance() { return g_instance; }
 
-QString clsApplication::UserInfoFullFileName() {
-    return Locations::accountFile();
-}
+QString clsApplication::UserInfoFullFileName() { return Locations::accountFile(); }
 
 QString clsApplication::BaseRegistrySubkey() {
     return QStringLiteral("Software\\%1\\%2\\%3.%4.%5\\")

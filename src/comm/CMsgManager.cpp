@@ -172,7 +172,7 @@ void CMsgManager::StoreMsgData() {
         } catch (const ComponentError& e) {
             if (m_exchangeOpen) {
                 outcome = e.number() == CModbusMaster::kErrCrc ? ExchangeOutcome::CrcError
-                                                                : classifyUnparsed(false, exceptionCode);
+                                                               : classifyUnparsed(false, exceptionCode);
             }
             throw;
         } catch (...) {
@@ -214,8 +214,8 @@ ExchangeOutcome CMsgManager::classifyUnparsed(bool tooShort, quint8& exceptionCo
     const auto byte = [this](int i) { return m_receiveBuffer[static_cast<size_t>(i)]; };
     const auto checks = [&](int length) {
         if (length < 3 || length > n) return false;
-        const quint16 crc = m_codec.Crc16(
-            QByteArrayView(reinterpret_cast<const char*>(m_receiveBuffer.data()), length - 2));
+        const quint16 crc =
+            m_codec.Crc16(QByteArrayView(reinterpret_cast<const char*>(m_receiveBuffer.data()), length - 2));
         return byte(length - 2) == (crc & 0xFF) && byte(length - 1) == (crc >> 8);
     };
     // An exception reply is five bytes: slave, function | 0x80, code, CRC.

@@ -77,7 +77,8 @@ QString LinkWatch::hintText(Cause cause) {
         case Cause::NoReplies:
             return QStringLiteral("No replies: check the port, the wiring and the controller's address");
         case Cause::Late:
-            return QStringLiteral("Replies arrive after the scan interval: raise the scan rate in Tools > Options");
+            return QStringLiteral(
+                "Replies arrive after the scan interval: raise the scan rate in Tools > Options");
         case Cause::Crc:
             return QStringLiteral("CRC errors: check the cable and its termination");
         case Cause::None:

@@ -21,9 +21,9 @@ class CMsgManager;
 class LinkWatch : public QObject, public IExchangeObserver {
     Q_OBJECT
 public:
-    static constexpr int kWindow = 50;        // exchanges the share is taken over
+    static constexpr int kWindow = 50;           // exchanges the share is taken over
     static constexpr int kMinLossesForHint = 5;  // fewer losses in the window give no hint
-    static constexpr int kStaleRounds = 3;    // polling rounds without a reply before values are stale
+    static constexpr int kStaleRounds = 3;       // polling rounds without a reply before values are stale
 
     enum class Cause { None, NoReplies, Late, Crc };
 

@@ -4,8 +4,8 @@
 #include <QLabel>
 #include <QMouseEvent>
 
-#include "base/UiServices.h"
 #include "app/clsApplication.h"
+#include "base/UiServices.h"
 #include "comm/CMsgManager.h"
 #include "comm/LinkWatch.h"
 #include "files/clsWndManager.h"

@@ -50,7 +50,9 @@ int BlockTableModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(m_blocks.size());
 }
 
-int BlockTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
+int BlockTableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
 
 QVariant BlockTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() < 0 || index.row() >= rowCount()) return {};
@@ -93,9 +95,9 @@ QVariant BlockTableModel::data(const QModelIndex& index, int role) const {
 
 QVariant BlockTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-    static const char* const kTitles[ColumnCount] = {"Window",     "Start",     "Count",     "Sent",
-                                                     "Valid",      "No reply",  "Incomplete", "CRC error",
-                                                     "Exception",  "Rejected",  "Last ms",    "Worst ms"};
+    static const char* const kTitles[ColumnCount] = {"Window",    "Start",    "Count",      "Sent",
+                                                     "Valid",     "No reply", "Incomplete", "CRC error",
+                                                     "Exception", "Rejected", "Last ms",    "Worst ms"};
     if (section < 0 || section >= ColumnCount) return {};
     return QString::fromLatin1(kTitles[section]);
 }

@@ -35,12 +35,20 @@ int ExchangeTableModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
 }
 
-int ExchangeTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : ColumnCount; }
+int ExchangeTableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
 
 QVariant ExchangeTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() < 0 || index.row() >= rowCount()) return {};
     const Row& r = m_rows[static_cast<size_t>(index.row())];
     if (role == OutcomeRole && index.column() == Outcome) return static_cast<int>(r.outcome);
+    // The table shows the time of day; the date is in the tooltip and the file.
+    if ((role == ExportRole || role == Qt::ToolTipRole) && index.column() == Time)
+        return ExchangeText::time(r.sentAtMs);
+    // A long reply is cut off in its column; the whole of it is in the tooltip (and the CSV file).
+    if (role == Qt::ToolTipRole && (index.column() == Request || index.column() == Reply))
+        return ExchangeText::hex(index.column() == Request ? r.request : r.reply);
     if (role == Qt::TextAlignmentRole) {
         switch (index.column()) {
             case Function:
@@ -55,7 +63,7 @@ QVariant ExchangeTableModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole) return {};
     switch (index.column()) {
         case Time:
-            return ExchangeText::time(r.sentAtMs);
+            return ExchangeText::time(r.sentAtMs).mid(11);
         case Window:
             return ExchangeText::windowName(r.winId);
         case Function:
@@ -125,7 +133,11 @@ bool writeCsv(const QAbstractItemModel& model, QIODevice& out) {
     if (!writeLine(fields)) return false;
     for (int r = 0; r < model.rowCount(); ++r) {
         fields.clear();
-        for (int c = 0; c < columns; ++c) fields << csvField(model.index(r, c).data().toString());
+        for (int c = 0; c < columns; ++c) {
+            const QModelIndex i = model.index(r, c);
+            const QVariant exported = i.data(ExchangeTableModel::ExportRole);
+            fields << csvField(exported.isValid() ? exported.toString() : i.data().toString());
+        }
         if (!writeLine(fields)) return false;
     }
     return true;

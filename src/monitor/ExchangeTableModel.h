@@ -16,6 +16,8 @@ public:
     enum Column { Time, Window, Function, Start, Count, Outcome, ReplyMs, Request, Reply, ColumnCount };
     // Qt::UserRole of the Outcome column: the outcome as an int (ExchangeOutcome), for filters.
     static constexpr int OutcomeRole = Qt::UserRole;
+    // The text a file gets where it differs from the one shown: the Time column with its date.
+    static constexpr int ExportRole = Qt::UserRole + 1;
 
     explicit ExchangeTableModel(QObject* parent = nullptr);
 
@@ -52,6 +54,6 @@ private:
 };
 
 // Writes every row of `model` as CSV: one header line of the column titles, then one line per row
-// of the display texts; a field with a comma, quote or line break is quoted. CR LF line ends.
-// Returns false when the device fails.
+// of the texts (ExportRole where a column has one, else the display text); a field with a comma, quote or
+// line break is quoted. CR LF line ends. Returns false when the device fails.
 [[nodiscard]] bool writeCsv(const QAbstractItemModel& model, QIODevice& out);

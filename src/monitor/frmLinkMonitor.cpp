@@ -33,8 +33,10 @@ public:
 protected:
     bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
         if (m_choice == kFilterAll) return true;
-        const int outcome =
-            sourceModel()->index(row, ExchangeTableModel::Outcome, parent).data(ExchangeTableModel::OutcomeRole).toInt();
+        const int outcome = sourceModel()
+                                ->index(row, ExchangeTableModel::Outcome, parent)
+                                .data(ExchangeTableModel::OutcomeRole)
+                                .toInt();
         if (m_choice == kFilterLost) return outcome != static_cast<int>(ExchangeOutcome::Valid);
         return outcome == m_choice - 2;
     }
@@ -109,16 +111,17 @@ frmLinkMonitor::frmLinkMonitor(CMsgManager* manager, QWidget* parent)
 
     auto* splitter = new QSplitter(Qt::Vertical, this);
     m_exchangeView = makeView(m_filter, QStringLiteral("grdExchanges"), splitter);
-    m_exchangeView->horizontalHeader()->setStretchLastSection(true);
     m_blockView = makeView(&m_blocks, QStringLiteral("grdBlocks"), splitter);
     splitter->addWidget(m_exchangeView);
     splitter->addWidget(m_blockView);
     splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 1);
-    setColumnWidths(m_exchangeView, {QStringLiteral("2026-12-10 23:59:59.999"), QStringLiteral("Load Control Time Delays"),
-                                     QStringLiteral("16"), QStringLiteral("1350"), QStringLiteral("123"),
-                                     QStringLiteral("exception 2"), QStringLiteral("9999.9"),
-                                     QStringLiteral("00 10 05 46 00 01 02 00 00 00 00")});
+    splitter->setStretchFactor(1, 2);
+    setColumnWidths(
+        m_exchangeView,
+        {QStringLiteral("23:59:59.999"), QStringLiteral("Load Control Time Delays"), QStringLiteral("16"),
+         QStringLiteral("1350"), QStringLiteral("123"), QStringLiteral("exception 2"),
+         QStringLiteral("9999.9"), QStringLiteral("00 10 05 46 00 01 02 00 00 00 00"),
+         QStringLiteral("00 03 1C 0A D3 0A D0 0A D6 0A D2 0A D3 0A D0 0A D6 0A D2 0A D3")});
     setColumnWidths(m_blockView, {QStringLiteral("Load Control Time Delays"), QStringLiteral("1350"),
                                   QStringLiteral("123"), QStringLiteral("999999"), QStringLiteral("999999"),
                                   QStringLiteral("99999"), QStringLiteral("99999"), QStringLiteral("99999"),
@@ -169,9 +172,9 @@ void frmLinkMonitor::applyFilter(int choice) {
 }
 
 void frmLinkMonitor::updateCounts() {
-    QString text = QStringLiteral("%1 of %2 exchanges shown").arg(m_filter->rowCount()).arg(m_exchanges.rowCount());
-    if (m_exchanges.paused())
-        text += QStringLiteral(" - paused, %1 not recorded").arg(m_exchanges.skipped());
+    QString text =
+        QStringLiteral("%1 of %2 exchanges shown").arg(m_filter->rowCount()).arg(m_exchanges.rowCount());
+    if (m_exchanges.paused()) text += QStringLiteral(" - paused, %1 not recorded").arg(m_exchanges.skipped());
     m_counts->setText(text);
 }
 
@@ -187,7 +190,8 @@ bool frmLinkMonitor::SaveAsCsv() {
     // Written to a temporary file that then replaces the target: a failure leaves an older file whole.
     QSaveFile file(*path);
     if (!file.open(QIODevice::WriteOnly) || !writeCsv(*m_filter, file) || !file.commit()) {
-        ui::message(this, QStringLiteral("Unable to save the link monitor.\n%1: %2").arg(*path, file.errorString()),
+        ui::message(this,
+                    QStringLiteral("Unable to save the link monitor.\n%1: %2").arg(*path, file.errorString()),
                     ui::Icon::Exclamation);
         return false;
     }

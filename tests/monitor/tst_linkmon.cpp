@@ -4,6 +4,8 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
+#include <QMainWindow>
 #include <QMdiSubWindow>
 #include <QSignalSpy>
 #include <QSortFilterProxyModel>
@@ -15,6 +17,7 @@
 #include "FakeScanHost.h"
 #include "GroupTestRig.h"
 #include "ScriptedUiServices.h"
+#include "app/ConnectionStatus.h"
 #include "comm/CMsgManager.h"
 #include "comm/LinkWatch.h"
 #include "groups/CDataGroup.h"
@@ -59,10 +62,11 @@ struct Line {
     sim::SlaveEngine slave{image, 1};
     sim::FaultInjector faults;
     Delivery delivery = Delivery::InTime;
-    QByteArray late;  // the reply held back one interval
+    QByteArray late;                      // the reply held back one interval
     QList<QPair<qint32, int>> delivered;  // MessageReady: WinID, start register of the reply
 
-    explicit Line(const sim::FaultConfig& config, Delivery how = Delivery::InTime) : faults(config), delivery(how) {
+    explicit Line(const sim::FaultConfig& config, Delivery how = Delivery::InTime)
+        : faults(config), delivery(how) {
         manager.setScanHost(&host);
         host.open = true;
         QObject::connect(&manager, &CMsgManager::MessageReady, [this](qint32 winId) {
@@ -152,9 +156,11 @@ private slots:
         QTest::newRow("clean") << faultsOf(0, 0, 0, 0) << in << two << os({O::Valid}) << int(C::None);
         QTest::newRow("drop") << faultsOf(1, 0, 0, 0) << in << two << os({O::NoReply}) << int(C::NoReplies);
         QTest::newRow("bad CRC") << faultsOf(0, 1, 0, 0) << in << two << os({O::CrcError}) << int(C::Crc);
-        QTest::newRow("truncated") << faultsOf(0, 0, 1, 0) << in << two << os({O::Incomplete}) << int(C::Late);
+        QTest::newRow("truncated") << faultsOf(0, 0, 1, 0) << in << two << os({O::Incomplete})
+                                   << int(C::Late);
         // Stray bytes after a reply leave it intact; before it they spoil its framing.
-        QTest::newRow("stray") << faultsOf(0, 0, 0, 1) << in << two << os({O::Valid, O::CrcError}) << int(C::Crc);
+        QTest::newRow("stray") << faultsOf(0, 0, 0, 1) << in << two << os({O::Valid, O::CrcError})
+                               << int(C::Crc);
         // Each reply is collected in the next request's interval. A block of 14 registers answers the
         // request for 5 as far as the engine can tell (taken by timing, its first registers); the
         // short reply cannot answer the request for 14 and is rejected.
@@ -293,6 +299,29 @@ private slots:
         QCOMPARE(w->windowTitle(), caption);
     }
 
+    // The status bar: the share beside the connection state and the hint, while connected only.
+    void statusBar() {
+        QMainWindow window;
+        LinkWatch watch;
+        ConnectionStatus status(window);
+        status.watchLink(&watch);
+        status.showConnected(1);
+        QVERIFY(status.qualityText()->isHidden());  // nothing exchanged yet
+        for (int n = 0; n < 60; ++n) {
+            LinkExchange x = syntheticExchange(n);
+            x.outcome = n % 4 == 0 ? O::Valid : O::NoReply;
+            watch.exchangeClosed(x);
+        }
+        QCOMPARE(status.qualityText()->text(), QStringLiteral("Link 24 % valid"));  // 12 of the last 50
+        QCOMPARE(status.hintText()->text(),
+                 QStringLiteral("No replies: check the port, the wiring and the controller's address"));
+        QVERIFY(!status.qualityText()->isHidden());
+        QVERIFY(!status.hintText()->isHidden());
+        status.showDisconnected();
+        QVERIFY(status.qualityText()->isHidden());
+        QVERIFY(status.hintText()->isHidden());
+    }
+
     // The live table keeps the last 10,000 exchanges; pause records none, clear empties it.
     void tableStaysBounded() {
         ExchangeTableModel model;
@@ -341,9 +370,14 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QList<QByteArray> lines = f.readAll().split('\n');
         QCOMPARE(lines.size(), 20 + 2);  // header, 20 rows, and the empty rest after the last line end
-        QCOMPARE(lines[0], QByteArray("Time,Window,Function,Start,Count,Outcome,Reply ms,Request (hex),Reply (hex)\r"));
+        QCOMPARE(lines[0],
+                 QByteArray("Time,Window,Function,Start,Count,Outcome,Reply ms,Request (hex),Reply (hex)\r"));
         const QList<QByteArray> first = lines[1].chopped(1).split(',');
         QCOMPARE(first.size(), 9);
+        QVERIFY2(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}$"))
+                     .match(QString::fromLatin1(first[0]))
+                     .hasMatch(),
+                 first[0].constData());
         QCOMPARE(first[1], QByteArray("Source Info"));
         QCOMPARE(first[2], QByteArray("3"));
         QCOMPARE(first[3], QByteArray("2"));

@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "CliOptions.h"
-#include "base/ComponentError.h"
 #include "CliTrace.h"
+#include "base/ComponentError.h"
 #include "comm/CMsgManager.h"
 #include "comm/CScanLoop.h"
 #include "comm/SerialDeviceNames.h"
