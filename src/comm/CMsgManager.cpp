@@ -59,15 +59,7 @@ bool CMsgManager::Disconnect() {
         if (!m_host) return false;
         m_host->StopScan();
         m_host->COM_ClosePort();
-        if (!m_observers.empty()) {
-            const std::vector<IExchangeObserver*> observers = m_observers;
-            for (IExchangeObserver* o : observers) {
-                try {
-                    o->linkClosed();
-                } catch (...) {
-                }
-            }
-        }
+        if (!m_observers.empty()) tellObservers([](IExchangeObserver& o) { o.linkClosed(); });
         return true;
     } catch (...) {
         return false;
@@ -133,8 +125,9 @@ qint32 CMsgManager::BuildResponse() {
     } catch (...) {
         // More bytes than any reply: a flood, which checks as no frame.
         if (m_exchangeOpen) {
-            m_exchange->reply = QByteArray(reinterpret_cast<const char*>(m_receiveBuffer.data()),
-                                           qBound(0, m_receiveCount, kReceiveBufferSize));
+            if (m_detail)
+                m_exchange->reply = QByteArrayView(reinterpret_cast<const char*>(m_receiveBuffer.data()),
+                                                   qBound(0, m_receiveCount, kReceiveBufferSize));
             closeExchange(ExchangeOutcome::CrcError);
         }
         m_receiveCount = 0;
@@ -203,8 +196,9 @@ void CMsgManager::StoreMsgData() {
         // A damaged, partial or foreign reply is dropped without notice; the next poll follows.
     }
     if (m_exchangeOpen) {
-        m_exchange->reply = QByteArray(reinterpret_cast<const char*>(m_receiveBuffer.data()),
-                                       qBound(0, m_receiveCount, kReceiveBufferSize));
+        if (m_detail)
+            m_exchange->reply = QByteArrayView(reinterpret_cast<const char*>(m_receiveBuffer.data()),
+                                               qBound(0, m_receiveCount, kReceiveBufferSize));
         closeExchange(outcome, exceptionCode);
     }
 }
@@ -234,23 +228,76 @@ ExchangeOutcome CMsgManager::classifyUnparsed(bool tooShort, quint8& exceptionCo
 void CMsgManager::addExchangeObserver(IExchangeObserver* observer) {
     if (observer && std::find(m_observers.begin(), m_observers.end(), observer) == m_observers.end())
         m_observers.push_back(observer);
+    updateDetail();
 }
 
 void CMsgManager::removeExchangeObserver(IExchangeObserver* observer) {
+    if (m_telling) {
+        // Being told right now: the slot is emptied and the list tidied up once all were told.
+        std::replace(m_observers.begin(), m_observers.end(), observer,
+                     static_cast<IExchangeObserver*>(nullptr));
+        return;
+    }
     m_observers.erase(std::remove(m_observers.begin(), m_observers.end(), observer), m_observers.end());
+    updateDetail();
     if (m_observers.empty()) {
         m_exchangeOpen = false;
         m_exchange.reset();
     }
 }
 
+void CMsgManager::updateDetail() {
+    m_detail = std::any_of(m_observers.begin(), m_observers.end(),
+                           [](const IExchangeObserver* o) { return o && o->wantsDetail(); });
+}
+
+template <typename Tell>
+void CMsgManager::tellObservers(Tell tell) {
+    // An observer may remove itself or another (a window closing) or add one while being told: a
+    // removed one's slot is emptied, an added one is told from the next time on.
+    const bool nested = m_telling;
+    m_telling = true;
+    const size_t n = m_observers.size();
+    for (size_t i = 0; i < n; ++i) {
+        IExchangeObserver* o = m_observers[i];
+        if (!o) continue;
+        try {
+            tell(*o);
+        } catch (...) {
+            // An observer's fault stays with the observer; the tick goes on.
+        }
+    }
+    m_telling = nested;
+    if (nested) return;
+    if (std::find(m_observers.begin(), m_observers.end(), nullptr) != m_observers.end()) {
+        m_observers.erase(std::remove(m_observers.begin(), m_observers.end(), nullptr), m_observers.end());
+        updateDetail();
+        if (m_observers.empty()) {
+            m_exchangeOpen = false;
+            m_exchange.reset();
+        }
+    }
+}
+
 void CMsgManager::openExchange() {
     if (!m_exchange) m_exchange = std::make_unique<LinkExchange>();
     LinkExchange& x = *m_exchange;
-    x.request = m_transmitFrame;
-    x.reply.clear();
-    x.sentAtMs = QDateTime::currentMSecsSinceEpoch();
-    x.sentNs = steadyNs();
+    x.reply = QByteArrayView();
+    if (m_detail) {
+        x.request = m_transmitFrame;
+        x.sentNs = steadyNs();
+        // Wall-clock time from the steady clock and an offset taken now and then: one clock read per
+        // send. A minute between offsets keeps a clock set by NTP off by no more than its slew.
+        if (m_wallOffsetTakenNs == 0 || x.sentNs - m_wallOffsetTakenNs > 60'000'000'000LL) {
+            m_wallOffsetTakenNs = x.sentNs;
+            m_wallOffsetMs = QDateTime::currentMSecsSinceEpoch() - x.sentNs / 1'000'000;
+        }
+        x.sentAtMs = m_wallOffsetMs + x.sentNs / 1'000'000;
+    } else {
+        x.request.clear();
+        x.sentNs = 0;
+        x.sentAtMs = 0;
+    }
     x.collectedNs = x.sentNs;
     x.outcome = ExchangeOutcome::NoReply;
     x.exceptionCode = 0;
@@ -268,17 +315,8 @@ void CMsgManager::closeExchange(ExchangeOutcome outcome, quint8 exceptionCode) {
     std::unique_ptr<LinkExchange> x = std::move(m_exchange);
     x->outcome = outcome;
     x->exceptionCode = exceptionCode;
-    x->collectedNs = steadyNs();
-    // A copy of the list: an observer may remove itself (a window closing) while being told.
-    const std::vector<IExchangeObserver*> observers = m_observers;
-    for (IExchangeObserver* o : observers) {
-        if (std::find(m_observers.begin(), m_observers.end(), o) == m_observers.end()) continue;
-        try {
-            o->exchangeClosed(*x);
-        } catch (...) {
-            // An observer's fault stays with the observer; the tick goes on.
-        }
-    }
+    x->collectedNs = m_detail ? steadyNs() : 0;
+    tellObservers([&x](IExchangeObserver& o) { o.exchangeClosed(*x); });
     // Reused for the next exchange (its buffers keep their capacity).
     if (!m_exchange && !m_observers.empty()) m_exchange = std::move(x);
 }

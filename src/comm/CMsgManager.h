@@ -101,6 +101,9 @@ private:
     void openExchange();
     void closeExchange(ExchangeOutcome outcome, quint8 exceptionCode = 0);
     [[nodiscard]] ExchangeOutcome classifyUnparsed(bool tooShort, quint8& exceptionCode) const;
+    template <typename Tell>
+    void tellObservers(Tell tell);
+    void updateDetail();
 
     qint32 m_currentWinID = 0;
     bool m_currentPersistent = false;
@@ -115,4 +118,8 @@ private:
     std::vector<IExchangeObserver*> m_observers;
     std::unique_ptr<LinkExchange> m_exchange;  // made for the first observer, then reused
     bool m_exchangeOpen = false;               // a request went out and its exchange is not closed
+    bool m_telling = false;                    // observers are being told of an exchange
+    bool m_detail = false;                     // some observer wants bytes and times
+    qint64 m_wallOffsetMs = 0;                 // wall clock ms - steady clock ms
+    qint64 m_wallOffsetTakenNs = 0;
 };

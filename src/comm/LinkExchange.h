@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QtGlobal>
 
@@ -24,7 +25,9 @@ inline constexpr int kExchangeOutcomeCount = 6;
 
 struct LinkExchange {
     QByteArray request;
-    QByteArray reply;        // the bytes collected (empty for no reply)
+    // The bytes collected (empty for no reply). A view of the manager's receive buffer, valid only
+    // while the observer is being told: an observer that keeps the bytes copies them.
+    QByteArrayView reply;
     qint64 sentAtMs = 0;     // wall clock, ms since the epoch (for display)
     qint64 sentNs = 0;       // steady clock, ns: reply times are differences of these two
     qint64 collectedNs = 0;  // steady clock, ns, when the exchange closed
@@ -45,6 +48,11 @@ class IExchangeObserver {
 public:
     virtual ~IExchangeObserver() = default;
     virtual void exchangeClosed(const LinkExchange& exchange) = 0;
+    // (Observers are told in the order they were added; one removed while the others are being told
+    // is told no more.)
     // The manager was disconnected (after the open exchange, if any, was closed).
     virtual void linkClosed() {}
+    // False for an observer that needs only the outcome, WinID and block: while no observer wants
+    // more, the manager reads no clock and hands over no bytes (request and reply empty, times 0).
+    [[nodiscard]] virtual bool wantsDetail() const { return true; }
 };

@@ -29,7 +29,18 @@ LinkWatch::Cause LinkWatch::causeOf(ExchangeOutcome outcome) {
 }
 
 void LinkWatch::exchangeClosed(const LinkExchange& exchange) {
-    m_ring[static_cast<size_t>(m_next)] = exchange.outcome;
+    auto count = [this](ExchangeOutcome o, int by) {
+        if (o == ExchangeOutcome::Valid) {
+            m_valid += by;
+        } else {
+            m_losses += by;
+            m_byCause[static_cast<size_t>(causeOf(o))] += by;
+        }
+    };
+    ExchangeOutcome& slot = m_ring[static_cast<size_t>(m_next)];
+    if (m_count == kWindow) count(slot, -1);  // the oldest leaves the window
+    slot = exchange.outcome;
+    count(slot, +1);
     m_next = (m_next + 1) % kWindow;
     if (m_count < kWindow) ++m_count;
 
@@ -46,28 +57,22 @@ void LinkWatch::exchangeClosed(const LinkExchange& exchange) {
             }
         }
     }
-    emit qualityChanged();
+    // Told only when what the status bar shows changes: at a steady link, never.
+    const int percent = m_valid * 100 / m_count;
+    const Cause cause = dominantCause();
+    if (percent != m_shownPercent || cause != m_shownCause) {
+        m_shownPercent = percent;
+        m_shownCause = cause;
+        emit qualityChanged();
+    }
 }
 
-int LinkWatch::validCount() const {
-    int n = 0;
-    for (int i = 0; i < m_count; ++i)
-        if (m_ring[static_cast<size_t>(i)] == ExchangeOutcome::Valid) ++n;
-    return n;
-}
+int LinkWatch::validCount() const { return m_valid; }
 
 LinkWatch::Cause LinkWatch::dominantCause() const {
-    std::array<int, 4> byCause{};
-    int losses = 0;
-    for (int i = 0; i < m_count; ++i) {
-        const ExchangeOutcome o = m_ring[static_cast<size_t>(i)];
-        if (o == ExchangeOutcome::Valid) continue;
-        ++losses;
-        ++byCause[static_cast<size_t>(causeOf(o))];
-    }
-    if (losses < kMinLossesForHint) return Cause::None;
+    if (m_losses < kMinLossesForHint) return Cause::None;
     for (const Cause c : {Cause::NoReplies, Cause::Late, Cause::Crc}) {
-        if (2 * byCause[static_cast<size_t>(c)] > losses) return c;
+        if (2 * m_byCause[static_cast<size_t>(c)] > m_losses) return c;
     }
     return Cause::None;
 }
@@ -90,12 +95,17 @@ QString LinkWatch::hintText(Cause cause) {
 QString LinkWatch::qualityText() const {
     if (m_count == 0) return QString();
     // Rounded down, so 49 of 50 never reads as 100 %.
-    return QStringLiteral("Link %1 % valid").arg(validCount() * 100 / m_count);
+    return QStringLiteral("Link %1 % valid").arg(m_valid * 100 / m_count);
 }
 
 void LinkWatch::resetQuality() {
     m_next = 0;
     m_count = 0;
+    m_valid = 0;
+    m_losses = 0;
+    m_byCause = {};
+    m_shownPercent = -1;
+    m_shownCause = Cause::None;
     emit qualityChanged();
 }
 

@@ -35,6 +35,7 @@ public:
 
     void exchangeClosed(const LinkExchange& exchange) override;
     void linkClosed() override { setLinkUp(false); }
+    [[nodiscard]] bool wantsDetail() const override { return false; }
 
     // --- Quality ---------------------------------------------------------------------------------
     // Exchanges in the window so far (0..kWindow), and how many of them were valid.
@@ -62,7 +63,8 @@ public:
     [[nodiscard]] bool linkUp() const { return m_linkUp; }
 
 signals:
-    // After every exchange (the quality or the hint may have changed).
+    // The share of valid replies (in whole percent) or the dominant cause changed; also after
+    // resetQuality.
     void qualityChanged();
     // A WinID turned stale or fresh.
     void staleChanged(qint32 winId, bool stale);
@@ -79,6 +81,12 @@ private:
     std::array<ExchangeOutcome, kWindow> m_ring{};
     int m_next = 0;
     int m_count = 0;
+    // Kept with the ring, so that nothing is counted over again per exchange.
+    int m_valid = 0;
+    int m_losses = 0;
+    std::array<int, 4> m_byCause{};  // by Cause
+    int m_shownPercent = -1;
+    Cause m_shownCause = Cause::None;
     QHash<qint32, Watched> m_windows;
     bool m_linkUp = true;
     QPointer<CMsgManager> m_manager;

@@ -8,7 +8,15 @@ quint64 blockKey(qint32 winId, qint32 start, qint32 count) {
 }
 }  // namespace
 
-BlockTableModel::BlockTableModel(QObject* parent) : QAbstractTableModel(parent) {}
+BlockTableModel::BlockTableModel(QObject* parent) : QAbstractTableModel(parent), m_refresh(this) {
+    m_refresh.setSingleShot(true);
+    m_refresh.setInterval(kRefreshMs);
+    connect(&m_refresh, &QTimer::timeout, this, [this] {
+        if (m_firstChanged < 0) return;
+        emit dataChanged(index(m_firstChanged, Sent), index(m_lastChanged, WorstMs));
+        m_firstChanged = m_lastChanged = -1;
+    });
+}
 
 void BlockTableModel::exchangeClosed(const LinkExchange& x) {
     if (!x.persistent || x.function != 3) return;
@@ -36,10 +44,14 @@ void BlockTableModel::exchangeClosed(const LinkExchange& x) {
         b.lastMs = x.replyMs();
         b.worstMs = qMax(b.worstMs, b.lastMs);
     }
-    emit dataChanged(index(row, Sent), index(row, WorstMs));
+    m_firstChanged = m_firstChanged < 0 ? row : qMin(m_firstChanged, row);
+    m_lastChanged = qMax(m_lastChanged, row);
+    if (!m_refresh.isActive()) m_refresh.start();
 }
 
 void BlockTableModel::clear() {
+    m_refresh.stop();
+    m_firstChanged = m_lastChanged = -1;
     beginResetModel();
     m_blocks.clear();
     m_index.clear();

@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QHash>
+#include <QTimer>
 #include <QVector>
 #include <array>
 
@@ -9,7 +10,8 @@
 
 // The Link Monitor's second table: one row per polled block (WinID, start, count of a persistent
 // read), in the order the blocks were first seen, with what became of its requests. For every row
-// Sent = Valid + the lost columns.
+// Sent = Valid + the lost columns. The counts are current at once; the views are told of changed
+// rows at most every kRefreshMs.
 class BlockTableModel : public QAbstractTableModel, public IExchangeObserver {
     Q_OBJECT
 public:
@@ -28,6 +30,8 @@ public:
         WorstMs,
         ColumnCount
     };
+
+    static constexpr int kRefreshMs = 100;
 
     explicit BlockTableModel(QObject* parent = nullptr);
 
@@ -52,4 +56,7 @@ private:
     };
     QVector<Block> m_blocks;
     QHash<quint64, int> m_index;  // (WinID, start, count) -> row
+    QTimer m_refresh;
+    int m_firstChanged = -1;  // rows changed since the views were last told
+    int m_lastChanged = -1;
 };

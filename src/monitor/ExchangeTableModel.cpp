@@ -4,27 +4,56 @@
 
 #include "monitor/ExchangeText.h"
 
-ExchangeTableModel::ExchangeTableModel(QObject* parent) : QAbstractTableModel(parent) {}
+ExchangeTableModel::ExchangeTableModel(QObject* parent) : QAbstractTableModel(parent), m_flushTimer(this) {
+    m_flushTimer.setSingleShot(true);
+    m_flushTimer.setInterval(kFlushMs);
+    connect(&m_flushTimer, &QTimer::timeout, this, &ExchangeTableModel::flush);
+}
+
+ExchangeTableModel::Row ExchangeTableModel::rowOf(const LinkExchange& x) {
+    return Row{x.sentAtMs,
+               x.request,
+               x.reply.toByteArray(),
+               static_cast<float>(x.replyMs()),
+               x.winId,
+               static_cast<qint16>(x.startingReg),
+               static_cast<qint16>(x.count),
+               static_cast<quint8>(x.function),
+               x.outcome,
+               x.exceptionCode};
+}
 
 void ExchangeTableModel::exchangeClosed(const LinkExchange& x) {
     if (m_paused) {
         ++m_skipped;
         return;
     }
-    if (m_rows.size() >= static_cast<size_t>(kCapacity)) {
-        beginRemoveRows({}, 0, 0);
-        m_rows.pop_front();
+    // More waiting than the table holds (the event loop was held up): only the newest can be shown.
+    if (m_pending.size() >= static_cast<size_t>(kCapacity)) m_pending.pop_front();
+    m_pending.push_back(rowOf(x));
+    if (!m_flushTimer.isActive()) m_flushTimer.start();
+}
+
+void ExchangeTableModel::flush() {
+    m_flushTimer.stop();
+    if (m_pending.empty()) return;
+    const auto n = static_cast<int>(m_pending.size());
+    const int overflow = static_cast<int>(m_rows.size()) + n - kCapacity;
+    if (overflow > 0) {
+        beginRemoveRows({}, 0, overflow - 1);
+        m_rows.erase(m_rows.begin(), m_rows.begin() + overflow);
         endRemoveRows();
     }
-    const int row = static_cast<int>(m_rows.size());
-    beginInsertRows({}, row, row);
-    m_rows.push_back(Row{x.sentAtMs, x.request, x.reply, static_cast<float>(x.replyMs()), x.winId,
-                         static_cast<qint16>(x.startingReg), static_cast<qint16>(x.count),
-                         static_cast<quint8>(x.function), x.outcome, x.exceptionCode});
+    const auto first = static_cast<int>(m_rows.size());
+    beginInsertRows({}, first, first + n - 1);
+    for (Row& r : m_pending) m_rows.push_back(std::move(r));
+    m_pending.clear();
     endInsertRows();
 }
 
 void ExchangeTableModel::clear() {
+    m_flushTimer.stop();
+    m_pending.clear();
     beginResetModel();
     m_rows.clear();
     m_skipped = 0;

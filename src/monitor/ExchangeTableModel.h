@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QTimer>
 #include <deque>
 
 #include "comm/LinkExchange.h"
@@ -8,11 +9,16 @@
 class QIODevice;
 
 // The Link Monitor's live table: the last kCapacity exchanges, oldest first. Fed by the message
-// manager while the monitor is open; when full, the oldest row goes as each new one comes.
+// manager while the monitor is open; when full, the oldest rows go as new ones come.
+//
+// Inside the scan tick an exchange is only copied aside; the rows are added in one go by flush(),
+// which runs by itself kFlushMs after the first exchange waiting, so the views see one insertion
+// (and at most one removal) per flush instead of one per exchange.
 class ExchangeTableModel : public QAbstractTableModel, public IExchangeObserver {
     Q_OBJECT
 public:
     static constexpr int kCapacity = 10000;
+    static constexpr int kFlushMs = 100;
     enum Column { Time, Window, Function, Start, Count, Outcome, ReplyMs, Request, Reply, ColumnCount };
     // Qt::UserRole of the Outcome column: the outcome as an int (ExchangeOutcome), for filters.
     static constexpr int OutcomeRole = Qt::UserRole;
@@ -28,6 +34,8 @@ public:
     [[nodiscard]] bool paused() const { return m_paused; }
     [[nodiscard]] qint64 skipped() const { return m_skipped; }
     void clear();
+    // Adds the exchanges waiting since the last flush.
+    void flush();
 
     [[nodiscard]] int rowCount(const QModelIndex& parent = {}) const override;
     [[nodiscard]] int columnCount(const QModelIndex& parent = {}) const override;
@@ -48,7 +56,10 @@ private:
         ExchangeOutcome outcome;
         quint8 exceptionCode;
     };
+    [[nodiscard]] static Row rowOf(const LinkExchange& x);
     std::deque<Row> m_rows;
+    std::deque<Row> m_pending;
+    QTimer m_flushTimer;
     bool m_paused = false;
     qint64 m_skipped = 0;
 };

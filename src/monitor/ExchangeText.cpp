@@ -17,7 +17,7 @@ QString windowName(qint32 winId) {
     return QStringLiteral("WinID %1").arg(winId);
 }
 
-QString hex(const QByteArray& bytes) { return QString::fromLatin1(bytes.toHex(' ').toUpper()); }
+QString hex(QByteArrayView bytes) { return QString::fromLatin1(bytes.toByteArray().toHex(' ').toUpper()); }
 
 QString time(qint64 msSinceEpoch) {
     return QDateTime::fromMSecsSinceEpoch(msSinceEpoch).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));

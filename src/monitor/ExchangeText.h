@@ -13,7 +13,7 @@ namespace ExchangeText {
 // transfers, else "WinID N" (the command-line companion's own requests among them).
 [[nodiscard]] QString windowName(qint32 winId);
 // "01 03 00 01 00 0E 94 0E"; empty for no bytes.
-[[nodiscard]] QString hex(const QByteArray& bytes);
+[[nodiscard]] QString hex(QByteArrayView bytes);
 // Local time with milliseconds, "2026-12-10 09:54:15.123".
 [[nodiscard]] QString time(qint64 msSinceEpoch);
 // One line: time, window name, function, start, count, outcome, reply ms, request > reply bytes.
