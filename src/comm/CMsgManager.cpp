@@ -1,6 +1,7 @@
 #include "comm/CMsgManager.h"
 
 #include <QDateTime>
+#include <QScopeGuard>
 #include <algorithm>
 #include <chrono>
 
@@ -141,9 +142,21 @@ qint32 CMsgManager::BuildResponse() {
 }
 
 void CMsgManager::StoreMsgData() {
-    // What became of the reply, for the observers; the engine itself only delivers or drops it.
+    // What became of the reply, told to the observers on the way out; the engine itself only
+    // delivers or drops it.
     ExchangeOutcome outcome = ExchangeOutcome::Rejected;
     quint8 exceptionCode = 0;
+    const auto tell = qScopeGuard([&] {
+        if (!m_exchangeOpen) return;
+        if (m_detail)
+            m_exchange->reply = QByteArrayView(reinterpret_cast<const char*>(m_receiveBuffer.data()),
+                                               qBound(0, m_receiveCount, kReceiveBufferSize));
+        try {
+            closeExchange(outcome, exceptionCode);
+        } catch (...) {
+            // Out of memory while telling: the report is lost, the tick is not.
+        }
+    });
     try {
         // Only the bytes of the last collection are handed over: older bytes further on in the
         // buffer would let a truncated reply or a stray byte complete an earlier, intact frame and
@@ -174,32 +187,25 @@ void CMsgManager::StoreMsgData() {
         }
         // Checked before anything is copied, so a reply to another request leaves the reply packet
         // as it was.
-        if (answersSentRequest()) {
-            m_reply.setDeviceAddr(static_cast<qint16>(m_codec.SlaveAddr()));
-            m_reply.setMsgType(m_codec.Funct());
-            m_reply.setStartingReg(static_cast<qint16>(m_codec.StartAddr()));
+        if (!answersSentRequest()) return;
 
-            // For a read this is the request's count, not the reply's: extra registers are ignored
-            // (too few were refused above). For a multiple write it is the echoed count of the
-            // values written.
-            const qint32 n = m_codec.NumPoints();
-            const QVector<qint16> values = m_codec.SendData();
-            for (qint32 i = 0; i < n; ++i) {
-                if (i >= values.size()) throw IndexOutOfRangeError();
-                m_reply.setData(i, values.at(i));
-            }
+        m_reply.setDeviceAddr(static_cast<qint16>(m_codec.SlaveAddr()));
+        m_reply.setMsgType(m_codec.Funct());
+        m_reply.setStartingReg(static_cast<qint16>(m_codec.StartAddr()));
 
-            outcome = ExchangeOutcome::Valid;
-            emit MessageReady(m_currentWinID);
+        // For a read this is the request's count, not the reply's: extra registers are ignored (too
+        // few were refused above). For a multiple write it is the echoed count of the values written.
+        const qint32 n = m_codec.NumPoints();
+        const QVector<qint16> values = m_codec.SendData();
+        for (qint32 i = 0; i < n; ++i) {
+            if (i >= values.size()) throw IndexOutOfRangeError();
+            m_reply.setData(i, values.at(i));
         }
+
+        outcome = ExchangeOutcome::Valid;
+        emit MessageReady(m_currentWinID);
     } catch (...) {
         // A damaged, partial or foreign reply is dropped without notice; the next poll follows.
-    }
-    if (m_exchangeOpen) {
-        if (m_detail)
-            m_exchange->reply = QByteArrayView(reinterpret_cast<const char*>(m_receiveBuffer.data()),
-                                               qBound(0, m_receiveCount, kReceiveBufferSize));
-        closeExchange(outcome, exceptionCode);
     }
 }
 
