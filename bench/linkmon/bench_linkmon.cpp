@@ -13,8 +13,8 @@
 //         after every 50 (a fast one), each reported per exchange.
 //     The simulated controller's answer is made outside the timed part. Set-ups alternate within
 //     each run so that machine load falls on all of them alike.
-//  2. Resident memory (VmRSS) along a run of 100,000 exchanges with the monitor open: the table is
-//     full after 10,000, so the figure must level off.
+//  2. Resident memory (VmRSS) along a run of 100,000 exchanges with the monitor open, measured
+//     before everything else: the table is full after 10,000, so the figure must level off.
 //
 // Each tick figure is the median (and 10th / 90th percentile) over all repetitions of all runs.
 #include <QApplication>
@@ -127,6 +127,23 @@ int main(int argc, char** argv) {
         if (args[i] == "--exchanges") exchanges = std::max(1000, args[i + 1].toInt());
     }
 
+    // Memory along a long run with the monitor open, first, while the process is still small.
+    std::vector<std::pair<int, long>> rss;
+    {
+        Bench b(Setup::MonitorOpen);
+        rss.emplace_back(0, rssKiB());
+        for (int i = 1; i <= exchanges; ++i) {
+            b.tick(nullptr);
+            if (i % 50 == 0) {
+                b.monitor->exchanges().flush();
+                QApplication::processEvents();
+            }
+            if (i % (exchanges / 10) == 0) rss.emplace_back(i, rssKiB());
+        }
+        std::printf("monitor rows at the end: %d (of %d exchanges)\n", b.monitor->exchanges().rowCount(),
+                    exchanges);
+    }
+
     std::vector<double> tick[3];
     std::vector<double> flushEach, flush50;  // the open monitor's work outside the tick, per exchange
     auto flushAndProcess = [](Bench& b) {
@@ -152,23 +169,6 @@ int main(int argc, char** argv) {
             b.tick(nullptr);
             flushEach.push_back(flushAndProcess(b));
         }
-    }
-
-    // Memory along a long run with the monitor open.
-    std::vector<std::pair<int, long>> rss;
-    {
-        Bench b(Setup::MonitorOpen);
-        rss.emplace_back(0, rssKiB());
-        for (int i = 1; i <= exchanges; ++i) {
-            b.tick(nullptr);
-            if (i % 50 == 0) {
-                b.monitor->exchanges().flush();
-                QApplication::processEvents();
-            }
-            if (i % (exchanges / 10) == 0) rss.emplace_back(i, rssKiB());
-        }
-        std::printf("monitor rows at the end: %d (of %d exchanges)\n", b.monitor->exchanges().rowCount(),
-                    exchanges);
     }
 
     std::printf("machine: %s, %d logical CPUs, %s; Qt %s; %s build; platform %s\n", qPrintable(cpuModel()),
