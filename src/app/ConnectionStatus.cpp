@@ -5,8 +5,9 @@
 #include <QStatusBar>
 
 #include "app/AppIcons.h"
-#include "base/StringTable.h"
 #include "app/clsQTR_TrayIcon.h"
+#include "base/StringTable.h"
+#include "comm/LinkWatch.h"
 
 namespace {
 // How long a failure stays in the status bar (it goes earlier when the next one comes).
@@ -28,6 +29,16 @@ ConnectionStatus::ConnectionStatus(QMainWindow& window)
     m_indicatorText->setObjectName(QStringLiteral("lblConnection"));
     m_indicatorText->setMinimumWidth(
         m_indicatorText->fontMetrics().horizontalAdvance(QStringLiteral("Connected - COM255  ")));
+    m_hint = new QLabel(bar);
+    m_hint->setObjectName(QStringLiteral("lblLinkHint"));
+    m_hint->setContentsMargins(0, 0, m_hint->fontMetrics().horizontalAdvance(QStringLiteral("xx")), 0);
+    m_quality = new QLabel(bar);
+    m_quality->setObjectName(QStringLiteral("lblLinkQuality"));
+    m_quality->setToolTip(QStringLiteral("Valid replies among the last 50 exchanges"));
+    bar->addPermanentWidget(m_hint);
+    bar->addPermanentWidget(m_quality);
+    m_hint->hide();
+    m_quality->hide();
     bar->addPermanentWidget(m_indicatorIcon);
     bar->addPermanentWidget(m_indicatorText);
     m_indicatorIcon->hide();
@@ -48,9 +59,13 @@ void ConnectionStatus::showConnected(qint16 number) {
     m_tray->setTooltip(StringTable::text(200) + QString::number(number));
     m_tray->Modify();
     m_window.statusBar()->clearMessage();
+    m_connected = true;
+    showQuality();
 }
 
 void ConnectionStatus::showDisconnected() {
+    m_connected = false;
+    showQuality();
     m_tray->setIcon(m_disconnectedIcon);
     m_tray->setTooltip(StringTable::text(201));
     m_tray->Modify();
@@ -69,6 +84,24 @@ void ConnectionStatus::showLinkLost(const QString& reason) {
 }
 
 void ConnectionStatus::Remove() { m_tray->Remove(); }
+
+void ConnectionStatus::watchLink(LinkWatch* watch) {
+    if (m_watch) disconnect(m_watch, nullptr, this, nullptr);
+    m_watch = watch;
+    if (m_watch) connect(m_watch, &LinkWatch::qualityChanged, this, &ConnectionStatus::showQuality);
+    showQuality();
+}
+
+// Called after every exchange: the labels are only touched when their text changes.
+void ConnectionStatus::showQuality() {
+    if (!m_quality || !m_hint) return;
+    const QString quality = m_connected && m_watch ? m_watch->qualityText() : QString();
+    const QString hint = m_connected && m_watch ? LinkWatch::hintText(m_watch->dominantCause()) : QString();
+    if (m_quality->text() != quality) m_quality->setText(quality);
+    if (m_hint->text() != hint) m_hint->setText(hint);
+    m_quality->setVisible(!quality.isEmpty());
+    m_hint->setVisible(!hint.isEmpty());
+}
 
 // Without a notification area the status bar shows what the tray icon would.
 void ConnectionStatus::mirrorTray() {

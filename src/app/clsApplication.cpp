@@ -2,10 +2,11 @@
 
 #include <QObject>
 
-#include "base/Locations.h"
 #include "app/ProductInfo.h"
 #include "app/clsQTR_Registry.h"
+#include "base/Locations.h"
 #include "comm/CMsgManager.h"
+#include "comm/LinkWatch.h"
 #include "users/clsUser.h"
 
 namespace {
@@ -29,9 +30,7 @@ clsApplication::~clsApplication() {
 
 clsApplication* clsApplication::instance() { return g_instance; }
 
-QString clsApplication::UserInfoFullFileName() {
-    return Locations::accountFile();
-}
+QString clsApplication::UserInfoFullFileName() { return Locations::accountFile(); }
 
 QString clsApplication::BaseRegistrySubkey() {
     return QStringLiteral("Software\\%1\\%2\\%3.%4.%5\\")
@@ -43,7 +42,10 @@ QString clsApplication::BaseRegistrySubkey() {
 
 void clsApplication::LoginAs(const QString& name, qint32 role) {
     m_CurrentUser = std::make_unique<clsUser>();
+    m_Link.reset();
     m_MsgManager = std::make_unique<CMsgManager>();
+    m_Link = std::make_unique<LinkWatch>();
+    m_Link->attach(m_MsgManager.get());
     m_CurrentUser->setName(name);
     m_CurrentUser->setRole(role);
 }

@@ -5,6 +5,7 @@
 #include <memory>
 
 class CMsgManager;
+class LinkWatch;
 class QObject;
 class clsQTR_Registry;
 class clsUser;
@@ -33,6 +34,8 @@ public:
     [[nodiscard]] static clsApplication* instance();
 
     [[nodiscard]] CMsgManager* MsgManager() const { return m_MsgManager.get(); }
+    // The watch on the manager's exchanges (link quality, stale windows); exists with the manager.
+    [[nodiscard]] LinkWatch* Link() const { return m_Link.get(); }
     [[nodiscard]] clsUser* CurrentUser() const { return m_CurrentUser.get(); }
     [[nodiscard]] clsQTR_Registry& Registry() const { return *m_Registry; }
 
@@ -69,6 +72,7 @@ private:
     RunOptions m_Options;
     std::unique_ptr<clsQTR_Registry> m_Registry;
     std::unique_ptr<CMsgManager> m_MsgManager;
+    std::unique_ptr<LinkWatch> m_Link;  // after the manager: detaches before the manager goes
     std::unique_ptr<clsUser> m_CurrentUser;
     // Declared last: destroyed first, while the manager and the user its windows use still exist.
     std::unique_ptr<QObject> m_MainWindow;

@@ -15,16 +15,16 @@
 #include "app/ConnectionStatus.h"
 #include "app/MainWindowSettings.h"
 #include "app/ProductInfo.h"
-#include "sim/BuiltInController.h"
-#include "base/StringTable.h"
-#include "base/UiServices.h"
 #include "app/WindowPlacement.h"
 #include "app/clsApplication.h"
 #include "app/clsQTR_Registry.h"
 #include "app/frmAbout.h"
 #include "app/frmOptions.h"
+#include "base/StringTable.h"
+#include "base/UiServices.h"
 #include "comm/CMsgManager.h"
 #include "comm/CScanLoop.h"
+#include "comm/LinkWatch.h"
 #include "files/C_M852_SetupSave.h"
 #include "files/clsQTR_Window.h"
 #include "files/clsScreenFiles.h"
@@ -32,6 +32,8 @@
 #include "files/frmAddWindow.h"
 #include "groups/CDataGroup.h"
 #include "groups/CDisplayWindow.h"
+#include "monitor/frmLinkMonitor.h"
+#include "sim/BuiltInController.h"
 #include "users/clsUser.h"
 #include "users/frmChangePass.h"
 #include "users/frmChangeUser.h"
@@ -47,6 +49,11 @@ constexpr QSize kDesignSize(1024, 720);
 CMsgManager* manager() {
     const clsApplication* app = clsApplication::instance();
     return app ? app->MsgManager() : nullptr;
+}
+
+LinkWatch* linkWatch() {
+    const clsApplication* app = clsApplication::instance();
+    return app ? app->Link() : nullptr;
 }
 
 clsUser* currentUser() {
@@ -103,6 +110,7 @@ void mdiMain::Load() {
         m_scanLoop->setManager(m);
     }
     connect(&m_scanLoop->serial(), &CSerialService::portLost, this, [this](const QString& reason) {
+        if (LinkWatch* watch = linkWatch()) watch->setLinkUp(false);
         m_connection->showLinkLost(reason);
         // No more ticks come: a running save would wait for ever.
         if (m_SetupSave) m_SetupSave->StopSave(QStringLiteral("The connection was lost: ") + reason);
@@ -126,6 +134,11 @@ void mdiMain::Load() {
     m_setupProgress->hide();
     statusBar()->addPermanentWidget(m_setupProgress);
     m_connection = new ConnectionStatus(*this);
+    // No link yet: a window opened now has no data until the first reply after a Connect.
+    if (LinkWatch* watch = linkWatch()) {
+        watch->setLinkUp(false);
+        m_connection->watchLink(watch);
+    }
 
     buildMenus();
 
@@ -221,6 +234,8 @@ void mdiMain::buildMenus() {
     addItem(tools, "mnuToolsUser", 132, &mdiMain::mnuToolsUser_Click);
     tools->addSeparator();
     addItem(tools, "mnuToolsOptions", 133, &mdiMain::mnuToolsOptions_Click);
+    tools->addSeparator();
+    addItem(tools, "mnuToolsLinkMonitor", 134, &mdiMain::mnuToolsLinkMonitor_Click);
 
     QMenu* window = topMenu("mnuWindow", 140);
     addItem(window, "mnuWindowNew", 141, &mdiMain::mnuWindowNew_Click);
@@ -426,6 +441,14 @@ void mdiMain::mnuToolsUser_Click() {
     ui::services().execDialog(dialog);
 }
 
+// Any role may watch the link; the monitor only listens and sends nothing.
+void mdiMain::mnuToolsLinkMonitor_Click() {
+    if (!m_linkMonitor) m_linkMonitor = new frmLinkMonitor(manager(), this);
+    m_linkMonitor->show();
+    m_linkMonitor->raise();
+    m_linkMonitor->activateWindow();
+}
+
 void mdiMain::mnuToolsOptions_Click() {
     frmOptions dialog(*m_scanLoop, this);
     ui::services().execDialog(dialog);
@@ -483,6 +506,10 @@ bool mdiMain::ConnectLink() {
     // group has been read again on this connection.
     CDataGroup::MarkAllStale(m);
     if (m->Connect()) {
+        if (LinkWatch* watch = linkWatch()) {
+            watch->setLinkUp(true);
+            watch->resetQuality();
+        }
         m_connection->showConnected(COM_Number());
         return true;
     }

@@ -6,6 +6,8 @@
 #include <QString>
 #include <memory>
 
+#include "monitor/frmLinkMonitor.h"
+
 class CDisplayWindow;
 class C_M852_SetupSave;
 class CScanLoop;
@@ -39,6 +41,8 @@ public:
     [[nodiscard]] clsScreenFiles* ScreenFiles() const { return m_ScreenFiles.get(); }
     [[nodiscard]] CScanLoop* scanLoop() const { return m_scanLoop.get(); }
     [[nodiscard]] ConnectionStatus& connectionStatus() const { return *m_connection; }
+    // Tools > Link Monitor... while it is open, else nullptr.
+    [[nodiscard]] frmLinkMonitor* linkMonitor() const { return m_linkMonitor; }
     // The setup-save object (File > Save Setup... / Restore Setup...); null without a message manager.
     [[nodiscard]] C_M852_SetupSave* SetupSave() const { return m_SetupSave.get(); }
     // The status bar's "blocks received" bar of a running setup save (hidden otherwise).
@@ -126,6 +130,7 @@ private:
     void mnuToolsChangePW_Click();
     void mnuToolsUser_Click();
     void mnuToolsOptions_Click();
+    void mnuToolsLinkMonitor_Click();
     void mnuWindowNew_Click();
     void mnuWindowClose_Click();
     void mnuWindowCloseAll_Click();
@@ -147,6 +152,7 @@ private:
     std::unique_ptr<clsWndManager> m_WindowMgr;
     std::unique_ptr<clsScreenFiles> m_ScreenFiles;
     ConnectionStatus* m_connection = nullptr;  // child of this window
+    QPointer<frmLinkMonitor> m_linkMonitor;    // a tool window of this one, deleted on close
     QMenu* m_windowList = nullptr;
     // The port number the store held at start: what a demo run (port 0) writes back.
     qint16 m_storedPortNumber = 1;

@@ -1,7 +1,20 @@
 #include "comm/CMsgManager.h"
 
+#include <QDateTime>
+#include <QScopeGuard>
+#include <algorithm>
+#include <chrono>
+
 #include "base/ComponentError.h"
 #include "comm/IScanHost.h"
+
+namespace {
+qint64 steadyNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+}  // namespace
 
 CMsgManager::CMsgManager(QObject* parent) : QObject(parent) {}
 
@@ -43,9 +56,11 @@ bool CMsgManager::Connect() {
 
 bool CMsgManager::Disconnect() {
     try {
+        if (m_exchangeOpen) closeExchange(ExchangeOutcome::NoReply);
         if (!m_host) return false;
         m_host->StopScan();
         m_host->COM_ClosePort();
+        if (!m_observers.empty()) tellObservers([](IExchangeObserver& o) { o.linkClosed(); });
         return true;
     } catch (...) {
         return false;
@@ -72,6 +87,7 @@ QByteArray CMsgManager::BuildQuery() {
     // below comes after this, so such a packet stays queued and fails again on every turn.
     if (packet->Persistent()) m_queue.Enqueue(packet);
     m_currentWinID = packet->WinID();
+    m_currentPersistent = packet->Persistent();
 
     m_codec.CreateQuery();
     return m_codec.GetMessage();
@@ -79,6 +95,8 @@ QByteArray CMsgManager::BuildQuery() {
 
 void CMsgManager::SendMsg() {
     if (!m_host || !m_host->COM_IsOpen() || m_queue.IsEmpty()) return;
+    // A new request ends the wait for the last one's reply.
+    if (m_exchangeOpen) closeExchange(ExchangeOutcome::NoReply);
     // Whatever is still in the port belongs to an earlier exchange.
     m_host->COM_EmptyReceiveBuffer();
     m_receiveCount = 0;
@@ -90,6 +108,7 @@ void CMsgManager::SendMsg() {
     // The interval set now is the time the controller gets to answer this frame.
     m_host->SetScanInterval(m_codec.Funct() == 3);
     m_host->COM_Send(m_transmitFrame);
+    if (!m_observers.empty()) openExchange();
 }
 
 qint32 CMsgManager::BuildResponse() {
@@ -105,6 +124,13 @@ qint32 CMsgManager::BuildResponse() {
         }
         return m_receiveCount;
     } catch (...) {
+        // More bytes than any reply: a flood, which checks as no frame.
+        if (m_exchangeOpen) {
+            if (m_detail)
+                m_exchange->reply = QByteArrayView(reinterpret_cast<const char*>(m_receiveBuffer.data()),
+                                                   qBound(0, m_receiveCount, kReceiveBufferSize));
+            closeExchange(ExchangeOutcome::CrcError);
+        }
         m_receiveCount = 0;
         try {
             m_host->COM_EmptyReceiveBuffer();
@@ -116,6 +142,21 @@ qint32 CMsgManager::BuildResponse() {
 }
 
 void CMsgManager::StoreMsgData() {
+    // What became of the reply, told to the observers on the way out; the engine itself only
+    // delivers or drops it.
+    ExchangeOutcome outcome = ExchangeOutcome::Rejected;
+    quint8 exceptionCode = 0;
+    const auto tell = qScopeGuard([&] {
+        if (!m_exchangeOpen) return;
+        if (m_detail)
+            m_exchange->reply = QByteArrayView(reinterpret_cast<const char*>(m_receiveBuffer.data()),
+                                               qBound(0, m_receiveCount, kReceiveBufferSize));
+        try {
+            closeExchange(outcome, exceptionCode);
+        } catch (...) {
+            // Out of memory while telling: the report is lost, the tick is not.
+        }
+    });
     try {
         // Only the bytes of the last collection are handed over: older bytes further on in the
         // buffer would let a truncated reply or a stray byte complete an earlier, intact frame and
@@ -129,7 +170,21 @@ void CMsgManager::StoreMsgData() {
             m_codec.setNumPoints(m_sent->numReg);
             m_codec.setSendData(m_sent->values);
         }
-        m_codec.ParseResponse();
+        try {
+            m_codec.ParseResponse();
+        } catch (const IndexOutOfRangeError&) {
+            if (m_exchangeOpen) outcome = classifyUnparsed(true, exceptionCode);
+            throw;
+        } catch (const ComponentError& e) {
+            if (m_exchangeOpen) {
+                outcome = e.number() == CModbusMaster::kErrCrc ? ExchangeOutcome::CrcError
+                                                               : classifyUnparsed(false, exceptionCode);
+            }
+            throw;
+        } catch (...) {
+            if (m_exchangeOpen) outcome = classifyUnparsed(false, exceptionCode);
+            throw;
+        }
         // Checked before anything is copied, so a reply to another request leaves the reply packet
         // as it was.
         if (!answersSentRequest()) return;
@@ -147,10 +202,129 @@ void CMsgManager::StoreMsgData() {
             m_reply.setData(i, values.at(i));
         }
 
+        outcome = ExchangeOutcome::Valid;
         emit MessageReady(m_currentWinID);
     } catch (...) {
         // A damaged, partial or foreign reply is dropped without notice; the next poll follows.
     }
+}
+
+ExchangeOutcome CMsgManager::classifyUnparsed(bool tooShort, quint8& exceptionCode) const {
+    const qint32 n = qBound(0, m_receiveCount, kReceiveBufferSize);
+    const auto byte = [this](int i) { return m_receiveBuffer[static_cast<size_t>(i)]; };
+    const auto checks = [&](int length) {
+        if (length < 3 || length > n) return false;
+        const quint16 crc =
+            m_codec.Crc16(QByteArrayView(reinterpret_cast<const char*>(m_receiveBuffer.data()), length - 2));
+        return byte(length - 2) == (crc & 0xFF) && byte(length - 1) == (crc >> 8);
+    };
+    // An exception reply is five bytes: slave, function | 0x80, code, CRC.
+    if (n >= 2 && (byte(1) & 0x80) != 0) {
+        if (n < 5) return ExchangeOutcome::Incomplete;
+        if (!checks(5)) return ExchangeOutcome::CrcError;
+        exceptionCode = byte(2);
+        return ExchangeOutcome::Exception;
+    }
+    if (tooShort) return ExchangeOutcome::Incomplete;
+    // Framing the codec refuses (a slave address or function code no reply has, an odd byte
+    // count): noise unless the bytes check as one frame, which only a foreign reply would.
+    return checks(n) ? ExchangeOutcome::Rejected : ExchangeOutcome::CrcError;
+}
+
+void CMsgManager::addExchangeObserver(IExchangeObserver* observer) {
+    if (observer && std::find(m_observers.begin(), m_observers.end(), observer) == m_observers.end())
+        m_observers.push_back(observer);
+    updateDetail();
+}
+
+void CMsgManager::removeExchangeObserver(IExchangeObserver* observer) {
+    if (m_telling) {
+        // Being told right now: the slot is emptied and the list tidied up once all were told.
+        std::replace(m_observers.begin(), m_observers.end(), observer,
+                     static_cast<IExchangeObserver*>(nullptr));
+        return;
+    }
+    m_observers.erase(std::remove(m_observers.begin(), m_observers.end(), observer), m_observers.end());
+    updateDetail();
+    if (m_observers.empty()) {
+        m_exchangeOpen = false;
+        m_exchange.reset();
+    }
+}
+
+void CMsgManager::updateDetail() {
+    m_detail = std::any_of(m_observers.begin(), m_observers.end(),
+                           [](const IExchangeObserver* o) { return o && o->wantsDetail(); });
+}
+
+template <typename Tell>
+void CMsgManager::tellObservers(Tell tell) {
+    // An observer may remove itself or another (a window closing) or add one while being told: a
+    // removed one's slot is emptied, an added one is told from the next time on.
+    const bool nested = m_telling;
+    m_telling = true;
+    const size_t n = m_observers.size();
+    for (size_t i = 0; i < n; ++i) {
+        IExchangeObserver* o = m_observers[i];
+        if (!o) continue;
+        try {
+            tell(*o);
+        } catch (...) {
+            // An observer's fault stays with the observer; the tick goes on.
+        }
+    }
+    m_telling = nested;
+    if (nested) return;
+    if (std::find(m_observers.begin(), m_observers.end(), nullptr) != m_observers.end()) {
+        m_observers.erase(std::remove(m_observers.begin(), m_observers.end(), nullptr), m_observers.end());
+        updateDetail();
+        if (m_observers.empty()) {
+            m_exchangeOpen = false;
+            m_exchange.reset();
+        }
+    }
+}
+
+void CMsgManager::openExchange() {
+    if (!m_exchange) m_exchange = std::make_unique<LinkExchange>();
+    LinkExchange& x = *m_exchange;
+    x.reply = QByteArrayView();
+    if (m_detail) {
+        x.request = m_transmitFrame;
+        x.sentNs = steadyNs();
+        // Wall-clock time from the steady clock and an offset taken now and then: one clock read per
+        // send. A minute between offsets keeps a clock set by NTP off by no more than its slew.
+        if (m_wallOffsetTakenNs == 0 || x.sentNs - m_wallOffsetTakenNs > 60'000'000'000LL) {
+            m_wallOffsetTakenNs = x.sentNs;
+            m_wallOffsetMs = QDateTime::currentMSecsSinceEpoch() - x.sentNs / 1'000'000;
+        }
+        x.sentAtMs = m_wallOffsetMs + x.sentNs / 1'000'000;
+    } else {
+        x.request.clear();
+        x.sentNs = 0;
+        x.sentAtMs = 0;
+    }
+    x.collectedNs = x.sentNs;
+    x.outcome = ExchangeOutcome::NoReply;
+    x.exceptionCode = 0;
+    x.persistent = m_currentPersistent;
+    x.winId = m_currentWinID;
+    x.function = m_sent ? m_sent->funct : 0;
+    x.startingReg = m_sent ? m_sent->startingReg : 0;
+    x.count = m_sent ? m_sent->numReg : 0;
+    m_exchangeOpen = true;
+}
+
+void CMsgManager::closeExchange(ExchangeOutcome outcome, quint8 exceptionCode) {
+    // Taken out first: an observer that sends, disconnects or detaches itself finds no open exchange.
+    m_exchangeOpen = false;
+    std::unique_ptr<LinkExchange> x = std::move(m_exchange);
+    x->outcome = outcome;
+    x->exceptionCode = exceptionCode;
+    x->collectedNs = m_detail ? steadyNs() : 0;
+    tellObservers([&x](IExchangeObserver& o) { o.exchangeClosed(*x); });
+    // Reused for the next exchange (its buffers keep their capacity).
+    if (!m_exchange && !m_observers.empty()) m_exchange = std::move(x);
 }
 
 bool CMsgManager::answersSentRequest() const {

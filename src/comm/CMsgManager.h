@@ -3,11 +3,14 @@
 #include <QByteArray>
 #include <QObject>
 #include <array>
+#include <memory>
 #include <optional>
+#include <vector>
 
 #include "comm/CModbusMaster.h"
 #include "comm/CMsgPacketNode.h"
 #include "comm/CQueue.h"
+#include "comm/LinkExchange.h"
 
 class IScanHost;
 
@@ -70,6 +73,12 @@ public:
 
     [[nodiscard]] qint16 queueSize() const noexcept { return m_queue.Size(); }
 
+    // Observers are told of every exchange (request, reply bytes, outcome; see LinkExchange.h).
+    // Not owned; remove one before it is destroyed. Without observers the tick does nothing extra
+    // but look at an empty list, and observing never changes what is sent or when.
+    void addExchangeObserver(IExchangeObserver* observer);
+    void removeExchangeObserver(IExchangeObserver* observer);
+
 signals:
     // Raised synchronously inside StoreMsgData with the WinID of the request that was answered.
     // Handlers must not throw; an exception escaping one is dropped with the rest of the reply.
@@ -88,7 +97,16 @@ private:
     };
     [[nodiscard]] bool answersSentRequest() const;
 
+    // The exchange of the request sent last, while observers are attached.
+    void openExchange();
+    void closeExchange(ExchangeOutcome outcome, quint8 exceptionCode = 0);
+    [[nodiscard]] ExchangeOutcome classifyUnparsed(bool tooShort, quint8& exceptionCode) const;
+    template <typename Tell>
+    void tellObservers(Tell tell);
+    void updateDetail();
+
     qint32 m_currentWinID = 0;
+    bool m_currentPersistent = false;
     std::optional<SentRequest> m_sent;
     QByteArray m_transmitFrame;
     std::array<quint8, kReceiveBufferSize> m_receiveBuffer{};
@@ -97,4 +115,11 @@ private:
     CMsgPacketNode m_reply;
     CModbusMaster m_codec;
     IScanHost* m_host = nullptr;
+    std::vector<IExchangeObserver*> m_observers;
+    std::unique_ptr<LinkExchange> m_exchange;  // made for the first observer, then reused
+    bool m_exchangeOpen = false;               // a request went out and its exchange is not closed
+    bool m_telling = false;                    // observers are being told of an exchange
+    bool m_detail = false;                     // some observer wants bytes and times
+    qint64 m_wallOffsetMs = 0;                 // wall clock ms - steady clock ms
+    qint64 m_wallOffsetTakenNs = 0;
 };

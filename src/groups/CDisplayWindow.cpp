@@ -4,9 +4,10 @@
 #include <QLabel>
 #include <QMouseEvent>
 
-#include "base/UiServices.h"
 #include "app/clsApplication.h"
+#include "base/UiServices.h"
 #include "comm/CMsgManager.h"
+#include "comm/LinkWatch.h"
 #include "files/clsWndManager.h"
 #include "groups/CDataGroup.h"
 #include "groups/CSetupDialog.h"
@@ -16,6 +17,13 @@ CDisplayWindow::CDisplayWindow(std::unique_ptr<CDataGroup> data, QWidget* parent
     : QWidget(parent), m_Data(std::move(data)), m_WinID(m_Data->WinID()) {
     connect(m_Data.get(), &CDataGroup::DataRefreshed, this, &CDisplayWindow::m_Data_DataRefreshed,
             Qt::DirectConnection);
+    if (const clsApplication* app = clsApplication::instance(); app && app->Link()) {
+        LinkWatch* watch = app->Link();
+        watch->watchWindow(m_WinID, static_cast<int>(m_Data->ReadBlocks().size()));
+        connect(watch, &LinkWatch::staleChanged, this, [this](qint32 winId, bool stale) {
+            if (winId == m_WinID && !m_unloaded) setStale(stale);
+        });
+    }
 }
 
 CDisplayWindow::~CDisplayWindow() { Unload(); }
@@ -64,6 +72,9 @@ void CDisplayWindow::Load(clsWndManager* manager) {
     if (m_loaded) return;
     m_loaded = true;
     m_WndMgr = manager;
+    // The caption is the window's own by now; a window opened with the link down starts stale.
+    if (const clsApplication* app = clsApplication::instance(); app && app->Link())
+        setStale(app->Link()->isStale(m_WinID));
     installSetupTargets();
     (void)SetupDialog();  // loaded hidden with the window
     if (m_WndMgr) m_WndMgr->SetScreenChanged();
@@ -91,6 +102,27 @@ void CDisplayWindow::RunSetup() {
     ui::services().execDialog(*dialog);
     // OK and Cancel both unload the dialog; the next RunSetup loads a fresh one.
     if (self && dialog) delete dialog.data();
+}
+
+void CDisplayWindow::setStale(bool stale) {
+    if (stale == m_stale) return;
+    m_stale = stale;
+    if (stale) {
+        m_liveTitle = windowTitle();
+        m_livePalette = palette();
+        // Text roles only: a window's coloured indicators keep their backgrounds, their texts grey.
+        QPalette p = palette();
+        const QColor grey = p.color(QPalette::Disabled, QPalette::WindowText);
+        for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+            p.setColor(QPalette::Active, role, grey);
+            p.setColor(QPalette::Inactive, role, grey);
+        }
+        setPalette(p);
+        setWindowTitle(m_liveTitle + kNoDataSuffix);
+    } else {
+        setPalette(m_livePalette);
+        setWindowTitle(m_liveTitle);
+    }
 }
 
 void CDisplayWindow::m_Data_DataRefreshed(qint32 WinID) {

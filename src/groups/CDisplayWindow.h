@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QPalette>
 #include <QPointer>
 #include <QWidget>
 #include <memory>
@@ -22,6 +23,10 @@ class clsWndManager;
 // the link is connected, the user is not a guest, and the data object is fresh (every read block
 // decoded since the window opened or the link was last connected). The Setup menu item, the
 // double-click and RunSetup itself all ask it.
+//
+// Stale values look stale: when the application's link watch says this WinID has had no valid
+// reply for three polling rounds, or the link is down, the base draws every text grey and adds
+// " - no data" to the caption; the next valid reply restores both. Every window gets this here.
 class CDisplayWindow : public QWidget {
     Q_OBJECT
 public:
@@ -52,6 +57,10 @@ public:
     void Unload();
     [[nodiscard]] bool IsUnloaded() const { return m_unloaded; }
 
+    // The values shown are not live (see the class comment).
+    [[nodiscard]] bool IsStale() const { return m_stale; }
+    static inline const QString kNoDataSuffix = QStringLiteral(" - no data");
+
 protected:
     CDisplayWindow(std::unique_ptr<CDataGroup> data, QWidget* parent = nullptr);
 
@@ -76,6 +85,7 @@ private slots:
 private:
     [[nodiscard]] QWidget* dialogOwner() const;
     void installSetupTargets();
+    void setStale(bool stale);
 
     std::unique_ptr<CDataGroup> m_Data;
     const qint32 m_WinID;
@@ -85,4 +95,7 @@ private:
     bool m_unloaded = false;
     bool m_targetsInstalled = false;
     QList<QPointer<QWidget>> m_setupTargets;
+    bool m_stale = false;
+    QString m_liveTitle;  // the caption without the stale suffix, while stale
+    QPalette m_livePalette;
 };

@@ -151,6 +151,8 @@ private slots:
     void cliEachPoll();
     void cliWritesOnceToSlowController_data();
     void cliWritesOnceToSlowController();
+    void cliTrace_data();
+    void cliTrace();
 
 private:
     void useBackend(CSerialService& serial, const QString& backend);
@@ -844,6 +846,70 @@ void TestE2eEngine::cliEachPoll() {
     const CliResult r = runCli(args);
     QVERIFY2(r.exitCode == exitCode, qPrintable(r.err));
     QCOMPARE(r.out, lines);
+}
+
+void TestE2eEngine::cliTrace_data() {
+    QTest::addColumn<QStringList>("simArgs");  // m852-sim's options; empty: the built-in port 0
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("summary");
+    QTest::addColumn<QString>("outcome");
+    QTest::addColumn<QString>("reply");  // the reply's hex, as a pattern
+    const QStringList read{"--scan-rate", "30", "read", "2", "3", "--repeat", "4", "--trace"};
+    QTest::newRow("valid") << QStringList{} << read << "sent 4, valid 4, lost 0"
+                           << "valid"
+                           << "00 03 06( [0-9A-F]{2}){8}";
+    QTest::newRow("exception") << QStringList{}
+                               << QStringList{"--trace", "--scan-rate", "30", "--tries",  "9",
+                                              "read",    "5000",        "2",  "--repeat", "4"}
+                               << "sent 4, valid 0, lost 4"
+                               << "exception 2"
+                               << "00 83 02 [0-9A-F]{2} [0-9A-F]{2}";
+    QTest::newRow("no reply") << QStringList{"--drop", "1", "--no-pacing"}
+                              << QStringList{"--scan-rate", "30", "--tries", "9",        "--trace",
+                                             "read",        "2",  "3",       "--repeat", "4"}
+                              << "sent 4, valid 0, lost 4"
+                              << "no reply"
+                              << "-";
+}
+
+// --trace: one line per exchange on stderr, in the monitor's terms; stdout as without it.
+void TestE2eEngine::cliTrace() {
+    QFETCH(QStringList, simArgs);
+    QFETCH(QStringList, args);
+    QFETCH(QString, summary);
+    QFETCH(QString, outcome);
+    QFETCH(QString, reply);
+    std::unique_ptr<sim::SimProcess> sim;
+    QStringList where{QStringLiteral("--port"), QStringLiteral("0")};
+    if (!simArgs.isEmpty()) {
+#ifndef M852_SIM_PROGRAM
+        QSKIP("m852-sim is not available here");
+#else
+        const QString link = m_dir.filePath(QStringLiteral("m852-trace"));
+        sim = std::make_unique<sim::SimProcess>(QStringLiteral(M852_SIM_PROGRAM));
+        QVERIFY2(sim->start(QStringList{QStringLiteral("--link"), link} + simArgs),
+                 qPrintable(sim->errorString()));
+        where = QStringList{QStringLiteral("--device"), link};
+#endif
+    }
+    const CliResult r = runCli(where + args);
+    QCOMPARE(r.out.value(r.out.size() - 1), summary);
+
+    const QRegularExpression line(QStringLiteral(
+        "^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} WinID 40 fn 3 start (\\d+) count (\\d+) (.+) "
+        "\\d+\\.\\d ms 00 03( [0-9A-F]{2}){6} > (.+)$"));
+    int traced = 0;
+    for (const QString& l : r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        if (l.startsWith(QLatin1String("field-console-cli:"))) continue;  // the session's own notes
+        const QRegularExpressionMatch m = line.match(l);
+        QVERIFY2(m.hasMatch(), qPrintable(l));
+        QCOMPARE(m.captured(3), outcome);
+        QVERIFY2(
+            QRegularExpression(QLatin1Char('^') + reply + QLatin1Char('$')).match(m.captured(5)).hasMatch(),
+            qPrintable(l));
+        ++traced;
+    }
+    QCOMPARE(traced, 4);
 }
 
 void TestE2eEngine::cliWritesOnceToSlowController_data() {

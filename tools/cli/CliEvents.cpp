@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "CliOptions.h"
+#include "CliTrace.h"
 #include "base/ComponentError.h"
 #include "comm/CMsgManager.h"
 #include "comm/CScanLoop.h"
@@ -43,6 +44,7 @@ public:
     EventsRun(const CliOptions& options, QString logFile, QTextStream& out, QTextStream& err)
         : m_options(options), m_logFile(std::move(logFile)), m_out(out), m_err(err) {
         m_manager.setScanHost(&m_loop);
+        CliTrace::attach(m_manager);
         m_loop.setManager(&m_manager);
         m_loop.setReadScanRate(static_cast<qint16>(options.scanRateMs));
         m_loop.setWriteScanRate(static_cast<qint16>(options.scanRateMs));

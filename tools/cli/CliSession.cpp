@@ -2,6 +2,7 @@
 
 #include <QTimer>
 
+#include "CliTrace.h"
 #include "comm/SerialDeviceNames.h"
 #include "sim/BuiltInController.h"
 
@@ -17,6 +18,7 @@ int numberForDevice(const QString& path) {
 CliSession::CliSession(const CliOptions& options, QTextStream& out, QTextStream& err, QObject* parent)
     : QObject(parent), m_options(options), m_out(out), m_err(err) {
     m_manager.setScanHost(&m_loop);
+    CliTrace::attach(m_manager);
     m_loop.setManager(&m_manager);
     m_loop.setReadScanRate(static_cast<qint16>(options.scanRateMs));
     m_loop.setWriteScanRate(static_cast<qint16>(options.scanRateMs));

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "CliOptions.h"
+#include "CliTrace.h"
 #include "comm/CMsgManager.h"
 #include "comm/CScanLoop.h"
 #include "comm/SerialDeviceNames.h"
@@ -74,6 +75,7 @@ public:
     SetupLink(const CliOptions& options, QTextStream& err)
         : m_options(options), m_err(err), m_setup(&m_manager) {
         m_manager.setScanHost(&m_loop);
+        CliTrace::attach(m_manager);
         m_loop.setManager(&m_manager);
         m_loop.setReadScanRate(static_cast<qint16>(options.scanRateMs));
         m_loop.setWriteScanRate(static_cast<qint16>(options.scanRateMs));

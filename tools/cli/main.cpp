@@ -9,6 +9,7 @@
 #include "CliOptions.h"
 #include "CliSession.h"
 #include "CliSetup.h"
+#include "CliTrace.h"
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
@@ -18,11 +19,12 @@ int main(int argc, char* argv[]) {
     QTextStream out(stdout);
     QTextStream err(stderr);
 
-    if (const auto code = CliSetup::run(app.arguments().mid(1), out, err)) return *code;
-    if (CliEvents::Handles(app.arguments().mid(1))) return CliEvents::Run(app, app.arguments().mid(1), out, err);
+    const QStringList args = CliTrace::take(app.arguments().mid(1));
+    if (const auto code = CliSetup::run(args, out, err)) return *code;
+    if (CliEvents::Handles(args)) return CliEvents::Run(app, args, out, err);
 
     QString error;
-    const auto options = CliOptions::parse(app.arguments().mid(1), &error);
+    const auto options = CliOptions::parse(args, &error);
     if (!options) {
         err << "field-console-cli: " << error << "\n(field-console-cli --help shows the usage)\n"
             << Qt::flush;

@@ -4,6 +4,9 @@
 // carry. The acceptance rules are written out again here, apart from the codec, with a
 // bit-by-bit CRC.
 //
+// The exchange report to the observers is checked alongside: one report for the collection, "valid"
+// exactly when MessageReady fired, with the request sent and the bytes collected.
+//
 // Input layout: byte 0 picks the request (function 3, 6 or 16, and its WinID), byte 1 its register
 // count (0..127); every further byte is what arrives on the line before the next tick.
 
@@ -97,15 +100,29 @@ std::optional<Expected> expectedReply(const Request& request, const QByteArray& 
     }
 }
 
+struct Reports : IExchangeObserver {
+    int count = 0;
+    LinkExchange last;
+    QByteArray reply;
+    void exchangeClosed(const LinkExchange& x) override {
+        ++count;
+        last = x;
+        reply = x.reply.toByteArray();
+        last.reply = {};
+    }
+};
+
 struct Harness {
     FakeScanHost host;
     CMsgManager manager;
+    Reports reports;
     int events = 0;
     qint32 lastWinID = -1;
 
     Harness() {
         host.open = true;
         manager.setScanHost(&host);
+        manager.addExchangeObserver(&reports);
         QObject::connect(&manager, &CMsgManager::MessageReady, [this](qint32 winID) {
             ++events;
             lastWinID = winID;
@@ -150,6 +167,7 @@ void fuzzEngine(const uint8_t* data, size_t size) {
     }
 
     h.manager.AddMsgPacket(packet);
+    const qsizetype framesBefore = h.host.sent.size();
     try {
         h.manager.SendMsg();
     } catch (...) {
@@ -166,6 +184,24 @@ void fuzzEngine(const uint8_t* data, size_t size) {
 
     const std::optional<Expected> expected = expectedReply(request, line);
     const bool fired = h.events != eventsBefore;
+
+    // The earlier exchange was reported when it was collected; this one when its bytes came, or not
+    // at all when nothing went out (or nothing came: it is still open).
+    const bool sent = h.host.sent.size() > framesBefore;
+    const int reportsWanted = 1 + (sent && !line.isEmpty() ? 1 : 0);
+    if (h.reports.count != reportsWanted) fail("wrong number of exchange reports");
+    if (reportsWanted == 2) {
+        const LinkExchange& x = h.reports.last;
+        if ((x.outcome == ExchangeOutcome::Valid) != fired)
+            fail("report says valid without MessageReady, or not");
+        if (x.request != h.host.sent.last()) fail("report's request is not the frame sent");
+        if (x.winId != request.winID || x.function != request.function || x.startingReg != kStartingReg)
+            fail("report names another request");
+        if (line.size() <= CMsgManager::kReceiveBufferSize ? h.reports.reply != line
+                                                           : x.outcome != ExchangeOutcome::CrcError)
+            fail("report's reply is not the bytes collected");
+        if (x.outcome == ExchangeOutcome::NoReply) fail("bytes came, yet reported as no reply");
+    }
     if (fired != expected.has_value())
         fail(fired ? "MessageReady for a reply that is not intact" : "intact reply dropped");
     if (!fired) return;

@@ -1,17 +1,18 @@
 #include "Snapshot.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QJsonDocument>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QLineEdit>
 #include <QPixmap>
-#include <QPushButton>
 #include <QPointer>
+#include <QPushButton>
 #include <QSet>
 #include <QTimer>
 #include <cstdio>
@@ -76,7 +77,8 @@ bool waitFor(Pred done, int timeoutMs) {
 QString acceptSetup(CDisplayWindow& w) {
     QPointer<CSetupDialog> dialog = w.SetupDialog();  // the one RunSetup shows
     if (!dialog || !w.CanRunSetup()) {
-        fail(QStringLiteral("%1: the setup dialog cannot be opened").arg(QString::fromLatin1(w.metaObject()->className())));
+        fail(QStringLiteral("%1: the setup dialog cannot be opened")
+                 .arg(QString::fromLatin1(w.metaObject()->className())));
         return {};
     }
     const QString name = QString::fromLatin1(dialog->metaObject()->className());
@@ -101,7 +103,8 @@ QString acceptSetup(CDisplayWindow& w) {
         return {};
     }
     if (!refused.isNull()) {
-        fail(name + QStringLiteral(": OK refused without an edit (invalid: %1); nothing written").arg(refused));
+        fail(name +
+             QStringLiteral(": OK refused without an edit (invalid: %1); nothing written").arg(refused));
         return {};
     }
     return name;
@@ -148,6 +151,8 @@ bool ParseSnapshotOptions(const QStringList& args, SnapshotOptions& o, QString& 
             }
         } else if (a == "--accept") {
             o.accept = true;
+        } else if (a == "--link-monitor") {
+            o.linkMonitor = true;
         } else if (a.startsWith("--")) {
             error = "unknown option " + a;
             return false;
@@ -210,6 +215,10 @@ int RunSnapshot(const SnapshotOptions& o) {
         return 3;
     }
 
+    if (o.linkMonitor) {
+        if (QAction* open = main.findChild<QAction*>(QStringLiteral("mnuToolsLinkMonitor"))) open->trigger();
+    }
+
     clsWndManager* windows = main.WindowMgr();
     for (int c : types) {
         if (!windows->CreateWnd(c, 0, 0, 0)) {
@@ -266,6 +275,10 @@ int RunSnapshot(const SnapshotOptions& o) {
                              *dialog, written);
         dialog->hide();
         if (!ok) return 6;
+    }
+    if (frmLinkMonitor* monitor = main.linkMonitor()) {
+        QApplication::processEvents();
+        if (!save(o.outDir, QStringLiteral("frmLinkMonitor"), *monitor, written)) return 6;
     }
     QApplication::processEvents();
     const QString mainPng = QDir(o.outDir).filePath("mdiMain.png");

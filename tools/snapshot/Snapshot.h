@@ -10,10 +10,11 @@ struct SnapshotOptions {
     int port = -1;   // port number, or -1 when a device path is given
     QString device;  // device path (a pseudo-terminal, a serial device)
     QString outDir;
-    int cycles = 2;      // complete poll cycles before the pictures are taken
-    int scanRate = 50;   // read and write scan rate, milliseconds
-    QList<int> windows;  // window type codes; empty = every type this build has
-    bool accept = false;  // after the pictures: OK in every captured setup dialog, then K more cycles
+    int cycles = 2;            // complete poll cycles before the pictures are taken
+    int scanRate = 50;         // read and write scan rate, milliseconds
+    QList<int> windows;        // window type codes; empty = every type this build has
+    bool accept = false;       // after the pictures: OK in every captured setup dialog, then K more cycles
+    bool linkMonitor = false;  // open Tools > Link Monitor... before the cycles and capture it too
 };
 
 // Parses the arguments (without the program name); on failure returns false with a message.

@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     if (!ParseSnapshotOptions(app.arguments().mid(1), options, error)) {
         std::fprintf(stderr,
                      "fc-snapshot: %s\nusage: fc-snapshot --role R (--port N | --device PATH) --out DIR "
-                     "[--cycles K] [--scan-rate MS] [--accept] [WINID...]\n",
+                     "[--cycles K] [--scan-rate MS] [--accept] [--link-monitor] [WINID...]\n",
                      qPrintable(error));
         return 1;
     }
