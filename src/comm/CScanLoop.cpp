@@ -1,11 +1,16 @@
 #include "comm/CScanLoop.h"
 
+#include <algorithm>
+
 #include "comm/CMsgManager.h"
 
 namespace {
 void checkScanRate(qint16 ms) {
     if (ms < 1) throw ComponentError(kComponentErrorBase, QString(), QString());
 }
+
+// Sends remembered for the refresh cycle; a longer queue is timed from the ones kept.
+constexpr size_t kSendHistory = 1024;
 }  // namespace
 
 CScanLoop::CScanLoop(QObject* parent) : QObject(parent), m_serial(this), m_timer(this) {
@@ -33,12 +38,32 @@ void CScanLoop::setWriteScanRate(qint16 ms) {
     m_writeScanRate = ms;
 }
 
+void CScanLoop::setAutomaticScanRate(bool on) {
+    const bool wasOn = m_automatic;
+    m_automatic = on;
+    if (on && !wasOn) m_auto.reset();
+    if (wasOn && !on) m_timer.setInterval(m_nextIsRead ? m_readScanRate : m_writeScanRate);
+}
+
+qint64 CScanLoop::refreshCycleMs() const {
+    const CMsgManager* manager = m_manager.data();
+    const qint64 queued = manager ? manager->queueSize() : 0;
+    const auto kept = qint64(m_sendTimes.size());
+    if (queued < 1 || kept < 2) return -1;
+    if (queued < kept) return (m_sendTimes.back() - m_sendTimes[size_t(kept - 1 - queued)]) / 1'000'000;
+    // More packets than sends kept: the pass so far, scaled to the whole queue.
+    if (kept < qint64(kSendHistory)) return -1;
+    return (m_sendTimes.back() - m_sendTimes.front()) / 1'000'000 * queued / (kept - 1);
+}
+
 void CScanLoop::tick() {
     if (CMsgManager* manager = m_manager.data()) {
         // Errors are dropped here and not left to the event loop: an exception escaping a timer slot
         // would end the program, and a lost reply is simply followed by the next request.
         try {
-            if (manager->BuildResponse() > 0) manager->StoreMsgData();
+            const qint32 received = manager->BuildResponse();
+            measureReply(received);
+            if (received > 0) manager->StoreMsgData();
         } catch (...) {
         }
         try {
@@ -49,15 +74,70 @@ void CScanLoop::tick() {
     emit ticked();
 }
 
+void CScanLoop::measureReply(qint32 received) noexcept {
+    if (!m_inFlight) return;  // nothing was sent at the last tick
+    const CAutoScanRate::Exchange e = *m_inFlight;
+    m_inFlight.reset();
+    m_lastLatencyUs = -1;
+    const qint64 arrivalNs = m_serial.lastArrivalNs();
+    // Without a notification since the send (a device that gives none) the bytes were seen now, at
+    // the latest: such a sample is an upper bound and never counts as late.
+    const bool notified = arrivalNs >= m_sentNs;
+    const qint64 seenNs = notified ? arrivalNs : CSerialService::monotonicNs();
+    if (received >= e.replyBytes) {
+        const qint64 latencyUs = std::max<qint64>(0, seenNs - m_sentNs - CAutoScanRate::wireTimeNs(e)) / 1000;
+        m_lastLatencyUs = latencyUs;
+        if (m_automatic) m_auto.replyOnTime(latencyUs, notified ? m_allowedUs : std::max(m_allowedUs, latencyUs));
+    } else if (received > 0) {
+        // Paced bytes: the first of them came `received` characters before the last one was seen.
+        const qint64 firstNs = seenNs - CAutoScanRate::wireTimeNs(qint64(e.requestBytes) + received);
+        const qint64 latencyUs = notified ? std::max<qint64>(0, firstNs - m_sentNs) / 1000 : -1;
+        if (m_automatic) m_auto.replyIncomplete(latencyUs, m_allowedUs);
+    } else if (m_automatic) {
+        m_auto.replyMissing(m_allowedUs);
+    }
+}
+
+void CScanLoop::noteSend(qint64 sentNs) {
+    m_sendTimes.push_back(sentNs);
+    while (m_sendTimes.size() > kSendHistory) m_sendTimes.pop_front();
+}
+
 void CScanLoop::COM_Send(const QByteArray& frame) {
+    m_inFlight.reset();
+    const auto exchange = CAutoScanRate::fromRequest(frame);
+    if (m_automatic) {
+        const int fixedMs = m_nextIsRead ? m_readScanRate : m_writeScanRate;
+        m_allowedUs = m_auto.latencyUs();
+        // Setting the interval restarts the timer, as SetScanInterval does at a fixed rate: the wait
+        // counts from this send.
+        m_timer.setInterval(exchange ? m_auto.intervalMs(*exchange, fixedMs) : fixedMs);
+    }
+    m_lastIntervalMs = m_timer.interval();
+    const qint64 sentNs = CSerialService::monotonicNs();
     m_serial.COM_Send(frame);
+    m_sentNs = sentNs;
+    m_inFlight = exchange;
+    noteSend(sentNs);
     emit frameSent(frame);
 }
 
-void CScanLoop::StartScan() { m_timer.start(); }
+void CScanLoop::StartScan() {
+    m_inFlight.reset();
+    m_sendTimes.clear();
+    m_auto.reset();
+    m_timer.start();
+}
 
-void CScanLoop::StopScan() { m_timer.stop(); }
+void CScanLoop::StopScan() {
+    m_timer.stop();
+    m_inFlight.reset();
+    m_sendTimes.clear();
+}
 
 void CScanLoop::SetScanInterval(bool isRead) {
+    m_nextIsRead = isRead;
+    // Automatic: COM_Send sets the interval, from the frame itself.
+    if (m_automatic) return;
     m_timer.setInterval(isRead ? m_readScanRate : m_writeScanRate);
 }
