@@ -78,7 +78,7 @@ void CAutoScanRate::replyOnTime(qint64 latencyUs, qint64 allowedUs) noexcept {
     if (latencyUs > allowedUs) {
         backOffTo(latencyUs + latencyUs / 2);
     } else {
-        m_backoffUs -= m_backoffUs / 8;
+        m_backoffUs -= (m_backoffUs + 7) / 8;  // rounded up, so it reaches 0
     }
 }
 

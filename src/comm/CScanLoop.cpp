@@ -41,8 +41,11 @@ void CScanLoop::setWriteScanRate(qint16 ms) {
 void CScanLoop::setAutomaticScanRate(bool on) {
     const bool wasOn = m_automatic;
     m_automatic = on;
-    if (on && !wasOn) m_auto.reset();
-    if (wasOn && !on) m_timer.setInterval(m_nextIsRead ? m_readScanRate : m_writeScanRate);
+    if (on == wasOn) return;
+    // An exchange in flight was timed under the other mode; it is not measured.
+    m_inFlight.reset();
+    m_auto.reset();
+    if (!on) m_timer.setInterval(m_nextIsRead ? m_readScanRate : m_writeScanRate);
 }
 
 qint64 CScanLoop::refreshCycleMs() const {

@@ -67,6 +67,7 @@ public:
     [[nodiscard]] qint64 lastLatencyUs() const { return m_lastLatencyUs; }
     // the latency the automatic scan rate gives the next exchange, in us;
     [[nodiscard]] qint64 latencyEstimateUs() const { return m_auto.latencyUs(); }
+    [[nodiscard]] const CAutoScanRate& autoScanRate() const { return m_auto; }
     // the time one pass over every queued packet took, in ms: from the send of a packet to its next
     // send; -1 until the scan has gone once round the queue.
     [[nodiscard]] qint64 refreshCycleMs() const;
