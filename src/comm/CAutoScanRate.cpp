@@ -75,7 +75,8 @@ int CAutoScanRate::intervalMs(const Exchange& e, int fixedMs) const noexcept {
 void CAutoScanRate::replyOnTime(qint64 latencyUs, qint64 allowedUs) noexcept {
     latencyUs = std::clamp(latencyUs, kMinLatencyUs, kMaxLatencyUs);
     addSample(latencyUs);
-    if (latencyUs > allowedUs) {
+    // Within half the margin of what it was given the reply is on time: the margin is there for that.
+    if (latencyUs > allowedUs + kMarginUs / 2) {
         backOffTo(latencyUs + latencyUs / 2);
     } else {
         m_backoffUs -= (m_backoffUs + 7) / 8;  // rounded up, so it reaches 0

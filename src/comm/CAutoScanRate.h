@@ -44,7 +44,7 @@ public:
     static constexpr qint64 kMaxLatencyUs = 1'000'000;
     // Added to every wait: the timer's millisecond steps, a reply's last bytes handed over a little
     // later than its first, a controller a little slower than the percentile.
-    static constexpr qint64 kMarginUs = 3'000;
+    static constexpr qint64 kMarginUs = 2'000;
     // The least a back-off adds, so that a near-zero latency backs off by a step that matters.
     static constexpr qint64 kMinBackoffStepUs = 5'000;
     // Replies the percentile is taken over, and the percentile.
