@@ -13,6 +13,7 @@
 
 #include "app/AppIcons.h"
 #include "app/ConnectionStatus.h"
+#include "app/RefreshStatus.h"
 #include "app/MainWindowSettings.h"
 #include "app/ProductInfo.h"
 #include "sim/BuiltInController.h"
@@ -104,6 +105,7 @@ void mdiMain::Load() {
     }
     connect(&m_scanLoop->serial(), &CSerialService::portLost, this, [this](const QString& reason) {
         m_connection->showLinkLost(reason);
+        m_refresh->update();
         // No more ticks come: a running save would wait for ever.
         if (m_SetupSave) m_SetupSave->StopSave(QStringLiteral("The connection was lost: ") + reason);
     });
@@ -126,6 +128,7 @@ void mdiMain::Load() {
     m_setupProgress->hide();
     statusBar()->addPermanentWidget(m_setupProgress);
     m_connection = new ConnectionStatus(*this);
+    m_refresh = new RefreshStatus(*statusBar(), *m_scanLoop, this);
 
     buildMenus();
 
@@ -498,6 +501,7 @@ bool mdiMain::DisconnectLink() {
     if (m_SetupSave)
         m_SetupSave->StopSave(QStringLiteral("The connection was closed before every block arrived."));
     m_connection->showDisconnected();
+    m_refresh->update();
     return true;
 }
 
@@ -539,6 +543,7 @@ void mdiMain::LoadSettings() {
     m_storedPortNumber = COM_Number();
     setReadScanRate(s.readScanRate);
     setWriteScanRate(s.writeScanRate);
+    m_scanLoop->setAutomaticScanRate(s.automaticScanRate);
 }
 
 void mdiMain::SaveSettings() {
@@ -550,6 +555,7 @@ void mdiMain::SaveSettings() {
     s.portNumber = m_demo && COM_Number() == 0 ? m_storedPortNumber : COM_Number();
     s.readScanRate = ReadScanRate();
     s.writeScanRate = WriteScanRate();
+    s.automaticScanRate = m_scanLoop->AutomaticScanRate();
     s.portOverrides = m_scanLoop->serial().portOverrides();
     s.Save(app->Registry(), clsApplication::BaseRegistrySubkey());
 }
