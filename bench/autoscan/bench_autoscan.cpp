@@ -44,14 +44,16 @@ QString firstLine(const QString& path, const QByteArray& prefix) {
     if (f.open(QIODevice::ReadOnly))
         for (const QByteArray& line : f.readAll().split('\n'))
             if (prefix.isEmpty() || line.startsWith(prefix))
-                return QString::fromLatin1(prefix.isEmpty() ? line : line.mid(line.indexOf(':') + 1).trimmed());
+                return QString::fromLatin1(prefix.isEmpty() ? line
+                                                            : line.mid(line.indexOf(':') + 1).trimmed());
     return QStringLiteral("n/a");
 }
 
 double cpuSeconds() {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
 struct Figures {
@@ -91,7 +93,8 @@ public:
         QObject::connect(&manager, &CMsgManager::MessageReady, [this](qint32) { ++valid; });
         QObject::connect(&loop, &CScanLoop::ticked, [this] {
             if (!perExchange) return;
-            if (loop.lastLatencyUs() >= 0) perExchange->latencyMs.push_back(double(loop.lastLatencyUs()) / 1000);
+            if (loop.lastLatencyUs() >= 0)
+                perExchange->latencyMs.push_back(double(loop.lastLatencyUs()) / 1000);
             perExchange->estimateMs.push_back(double(loop.latencyEstimateUs()) / 1000);
         });
         QObject::connect(&loop.serial(), &CSerialService::portLost, &wait, &QEventLoop::quit);
@@ -153,8 +156,9 @@ int main(int argc, char** argv) {
     if (const qsizetype i = args.indexOf(QStringLiteral("--program")); i >= 0 && i + 1 < args.size())
         program = args.at(i + 1);
 
-    std::printf("bench_autoscan: %s, %d CPUs, %s; Qt %s\n", qPrintable(firstLine("/proc/cpuinfo", "model name")),
-                QThread::idealThreadCount(), qPrintable(QSysInfo::prettyProductName()), qVersion());
+    std::printf("bench_autoscan: %s, %d CPUs, %s; Qt %s\n",
+                qPrintable(firstLine("/proc/cpuinfo", "model name")), QThread::idealThreadCount(),
+                qPrintable(QSysInfo::prettyProductName()), qVersion());
     std::printf("load average at start: %s\n", qPrintable(firstLine("/proc/loadavg", {})));
     std::printf("runs %d, measured passes per run %d (automatic), 1 (fixed 500 ms)\n\n", runs, cycles);
 
@@ -163,8 +167,9 @@ int main(int argc, char** argv) {
         QTemporaryDir dir;
         const QString link = dir.filePath(QStringLiteral("m852"));
         sim::SimProcess simulator(program);
-        if (!simulator.start({QStringLiteral("--link"), link, QStringLiteral("--latency"), QString::number(latencyMs),
-                              QStringLiteral("--set"), QStringLiteral("650=0")})) {
+        if (!simulator.start({QStringLiteral("--link"), link, QStringLiteral("--latency"),
+                              QString::number(latencyMs), QStringLiteral("--set"),
+                              QStringLiteral("650=0")})) {
             std::fprintf(stderr, "m852-sim: %s\n", qPrintable(simulator.errorString()));
             return 3;
         }
@@ -239,19 +244,22 @@ int main(int argc, char** argv) {
             const Summary c = summary(f.cycleMs);
             const Summary r = summary(f.ratio);
             const Summary cpu = summary(f.cpuUsPerPoll);
-            std::printf("  %-10s cycle median %8.1f ms (min %8.1f, max %8.1f, n=%zu)   x %.3f of the line (min %.3f, "
-                        "max %.3f)\n",
-                        what, c.median, c.min, c.max, f.cycleMs.size(), r.median, r.min, r.max);
-            std::printf("  %-10s lost replies %lld of %lld   CPU per poll median %.0f us (min %.0f, max %.0f)\n", "",
-                        static_cast<long long>(f.sent - f.valid), static_cast<long long>(f.sent), cpu.median,
-                        cpu.min, cpu.max);
+            std::printf(
+                "  %-10s cycle median %8.1f ms (min %8.1f, max %8.1f, n=%zu)   x %.3f of the line (min %.3f, "
+                "max %.3f)\n",
+                what, c.median, c.min, c.max, f.cycleMs.size(), r.median, r.min, r.max);
+            std::printf(
+                "  %-10s lost replies %lld of %lld   CPU per poll median %.0f us (min %.0f, max %.0f)\n", "",
+                static_cast<long long>(f.sent - f.valid), static_cast<long long>(f.sent), cpu.median, cpu.min,
+                cpu.max);
         };
         report("automatic", automatic);
         const Summary lat = summary(automatic.latencyMs);
         const Summary est = summary(automatic.estimateMs);
-        std::printf("  %-10s measured latency median %.2f ms (min %.2f, max %.2f); latency given median %.2f ms "
-                    "(min %.2f, max %.2f)\n",
-                    "", lat.median, lat.min, lat.max, est.median, est.min, est.max);
+        std::printf(
+            "  %-10s measured latency median %.2f ms (min %.2f, max %.2f); latency given median %.2f ms "
+            "(min %.2f, max %.2f)\n",
+            "", lat.median, lat.min, lat.max, est.median, est.min, est.max);
         if (fixedToo) report("fixed 500", fixed);
         if (automatic.sent != automatic.valid) status = 1;
         std::printf("\n");

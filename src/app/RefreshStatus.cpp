@@ -5,7 +5,8 @@
 
 #include "comm/CScanLoop.h"
 
-RefreshStatus::RefreshStatus(QStatusBar& bar, CScanLoop& loop, QObject* parent) : QObject(parent), m_loop(loop) {
+RefreshStatus::RefreshStatus(QStatusBar& bar, CScanLoop& loop, QObject* parent)
+    : QObject(parent), m_loop(loop) {
     m_label = new QLabel(&bar);
     m_label->setObjectName(QStringLiteral("lblRefresh"));
     m_label->setToolTip(QStringLiteral("Time to read every block the open windows show once"));
@@ -23,7 +24,8 @@ QString RefreshStatus::text(qint64 ms) {
 
 void RefreshStatus::update() {
     if (!m_label) return;
-    const QString now = m_loop.isScanning() && m_loop.COM_IsOpen() ? text(m_loop.refreshCycleMs()) : QString();
+    const QString now =
+        m_loop.isScanning() && m_loop.COM_IsOpen() ? text(m_loop.refreshCycleMs()) : QString();
     // Set only when it changes: the label is not repainted on every tick.
     if (now != m_label->text()) m_label->setText(now);
     m_label->setVisible(!now.isEmpty());

@@ -90,7 +90,8 @@ void CScanLoop::measureReply(qint32 received) noexcept {
     if (received >= e.replyBytes) {
         const qint64 latencyUs = std::max<qint64>(0, seenNs - m_sentNs - CAutoScanRate::wireTimeNs(e)) / 1000;
         m_lastLatencyUs = latencyUs;
-        if (m_automatic) m_auto.replyOnTime(latencyUs, notified ? m_allowedUs : std::max(m_allowedUs, latencyUs));
+        if (m_automatic)
+            m_auto.replyOnTime(latencyUs, notified ? m_allowedUs : std::max(m_allowedUs, latencyUs));
     } else if (received > 0) {
         // Paced bytes: the first of them came `received` characters before the last one was seen.
         const qint64 firstNs = seenNs - CAutoScanRate::wireTimeNs(qint64(e.requestBytes) + received);

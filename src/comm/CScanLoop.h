@@ -12,7 +12,6 @@
 #include "comm/CSerialService.h"
 #include "comm/IScanHost.h"
 
-
 // The scan timer and the serial port behind the message manager: what the main window and the
 // command-line companion run the engine with.
 //

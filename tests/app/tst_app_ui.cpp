@@ -1,16 +1,16 @@
 // The application shell with widgets: start-up, the main window (settings, menus, connection, tray),
 // the options and About windows, and the whole program run in-process.
 #include <QAction>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QCheckBox>
-#include <QRegularExpression>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -23,11 +23,11 @@
 #include "app/ConnectionStatus.h"
 #include "app/FieldConsole.h"
 #include "app/MainWindowSettings.h"
+#include "app/RefreshStatus.h"
 #include "app/clsApplication.h"
 #include "app/clsQTR_Registry.h"
 #include "app/clsQTR_TrayIcon.h"
 #include "app/frmOptions.h"
-#include "app/RefreshStatus.h"
 #include "app/mdiMain.h"
 #include "comm/CMsgManager.h"
 #include "comm/CScanLoop.h"
@@ -767,10 +767,14 @@ private slots:
         QTest::addColumn<QString>("readRate");
         QTest::addColumn<QString>("button");
         QTest::addColumn<bool>("after");
-        QTest::newRow("switched on") << false << "250" << "cmdOK" << true;
-        QTest::newRow("switched off") << true << "250" << "cmdOK" << false;
-        QTest::newRow("a box refused") << false << "0" << "cmdOK" << false;
-        QTest::newRow("cancel") << false << "250" << "cmdCancel" << false;
+        QTest::newRow("switched on") << false << "250"
+                                     << "cmdOK" << true;
+        QTest::newRow("switched off") << true << "250"
+                                      << "cmdOK" << false;
+        QTest::newRow("a box refused") << false << "0"
+                                       << "cmdOK" << false;
+        QTest::newRow("cancel") << false << "250"
+                                << "cmdCancel" << false;
     }
     void optionsAutomaticScanRate() {
         QFETCH(bool, before);

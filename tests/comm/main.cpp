@@ -2,8 +2,8 @@
 
 #include "CommTestUtil.h"
 
-// One executable for the comm subsystem: the codec, the packets and queue, the message manager, the scan tick,
-// the automatic scan rate.
+// One executable for the comm subsystem: the codec, the packets and queue, the message manager, the scan
+// tick, the automatic scan rate.
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     int failures = 0;

@@ -208,7 +208,8 @@ void TestAutoScanRate::intervalStaysWithinWireTimeAndFixedRate() {
     // ... never longer than the fixed rate, unless that is shorter than the line time itself.
     QVERIFY2(interval <= std::max(fixedMs, wireMs), qPrintable(QString::number(interval)));
     // Where the fixed rate leaves room, the wait is exactly wire time + latency + margin.
-    const qint64 wanted = (wireNs + (rate.latencyUs() + CAutoScanRate::kMarginUs) * 1000 + 999'999) / 1'000'000;
+    const qint64 wanted =
+        (wireNs + (rate.latencyUs() + CAutoScanRate::kMarginUs) * 1000 + 999'999) / 1'000'000;
     if (wanted <= fixedMs) QCOMPARE(qint64(interval), wanted);
 }
 

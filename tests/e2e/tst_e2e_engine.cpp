@@ -708,9 +708,9 @@ void TestE2eEngine::vanishingDeviceClosesCleanly() {
 void TestE2eEngine::automaticScanRateAgainstSimulator_data() {
     QTest::addColumn<QStringList>("faults");  // m852-sim options
     QTest::newRow("clean line") << QStringList{};
-    QTest::newRow("drops and bad CRC") << QStringList{QStringLiteral("--drop"), QStringLiteral("0.1"),
-                                                      QStringLiteral("--crc"), QStringLiteral("0.1"),
-                                                      QStringLiteral("--seed"), QStringLiteral("16")};
+    QTest::newRow("drops and bad CRC")
+        << QStringList{QStringLiteral("--drop"), QStringLiteral("0.1"),    QStringLiteral("--crc"),
+                       QStringLiteral("0.1"),    QStringLiteral("--seed"), QStringLiteral("16")};
 }
 
 void TestE2eEngine::automaticScanRateAgainstSimulator() {
@@ -722,10 +722,11 @@ void TestE2eEngine::automaticScanRateAgainstSimulator() {
 #else
     const QString link = m_dir.filePath(QStringLiteral("m852-auto"));
     sim::SimProcess simulator(QStringLiteral(M852_SIM_PROGRAM));
-    QVERIFY2(simulator.start(QStringList{QStringLiteral("--link"), link, QStringLiteral("--latency"),
-                                         QStringLiteral("10"), QStringLiteral("--set"), QStringLiteral("650=0")} +
-                             faults),
-             qPrintable(simulator.errorString()));
+    QVERIFY2(
+        simulator.start(QStringList{QStringLiteral("--link"), link, QStringLiteral("--latency"),
+                                    QStringLiteral("10"), QStringLiteral("--set"), QStringLiteral("650=0")} +
+                        faults),
+        qPrintable(simulator.errorString()));
     Engine e;
     e.loop.serial().setPortOverrides({{kPtyPort, link}});
     e.loop.serial().setCOM_Number(kPtyPort);

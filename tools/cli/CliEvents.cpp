@@ -158,7 +158,8 @@ bool Handles(const QStringList& args) {
 QString Usage() {
     return QStringLiteral(
         "\nEvent history:\n"
-        "  field-console-cli [--port N | --device PATH] [--scan-rate MS|auto] [--tries N] events [--log FILE]\n"
+        "  field-console-cli [--port N | --device PATH] [--scan-rate MS|auto] [--tries N] events [--log "
+        "FILE]\n"
         "                      poll the event history once and print it as the Event History window\n"
         "                      shows it; --log FILE also writes it as an event log file (CR LF).\n"
         "                      Exit status 4: the log file could not be written.\n");

@@ -107,8 +107,9 @@ std::optional<CliOptions> CliOptions::parse(const QStringList& args, QString* er
                 o.automaticScanRate = false;
                 o.scanRateMs = *v;
             } else {
-                p.fail(QStringLiteral("--scan-rate must be auto or a whole number from 1 to 32767, not \"%1\"")
-                           .arg(*text));
+                p.fail(
+                    QStringLiteral("--scan-rate must be auto or a whole number from 1 to 32767, not \"%1\"")
+                        .arg(*text));
                 return std::nullopt;
             }
         } else if (name == QLatin1String("--tries")) {

@@ -1,4 +1,4 @@
-// fc-snapshot --role R (--port N | --device PATH) --out DIR [--cycles K] [--scan-rate MS|auto] [--accept]
+// fc-snapshot --role R (--port N | --device PATH) --out DIR [--cycles K] [--scan-rate MS] [--accept]
 //             [WINID...]
 //
 // Starts the user interface offscreen as a user of role R, connects, opens the display windows of
@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     if (!ParseSnapshotOptions(app.arguments().mid(1), options, error)) {
         std::fprintf(stderr,
                      "fc-snapshot: %s\nusage: fc-snapshot --role R (--port N | --device PATH) --out DIR "
-                     "[--cycles K] [--scan-rate MS|auto] [--accept] [WINID...]\n",
+                     "[--cycles K] [--scan-rate MS] [--accept] [WINID...]\n",
                      qPrintable(error));
         return 1;
     }
