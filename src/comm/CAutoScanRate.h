@@ -20,12 +20,12 @@
 // reply. The engine sees bytes only when they are handed to the program, so the scan loop measures
 // it as the moment the complete reply was seen, less the two wire times; a reply handed over in
 // pieces, or late by a busy computer, thereby counts as slower, never faster, than it was. Of these
-// samples the estimate keeps a running high percentile (the 98th of the last 128 replies, so one
-// block that is slower than the rest still counts while it comes up once a refresh cycle), starts
-// from a safe value and stays within bounds. A reply that came later than the latency it was given
-// (it ate into the margin), arrived incomplete, or did not come at all backs the estimate off at
-// once; every reply on time then takes an eighth of the back-off away, so it creeps back over a few
-// dozen exchanges.
+// samples the estimate keeps a running high percentile (the 98th of the last 128 replies, so a
+// block that answers slower than the rest still counts once measured, while it comes up at least
+// once in about forty exchanges), starts from a safe value and stays within bounds. A reply that
+// came more than half the margin later than the latency it was given, arrived incomplete (an
+// exception reply included), or did not come at all backs the estimate off at once; every reply on
+// time then takes an eighth of the back-off away, so it creeps back over a few dozen exchanges.
 //
 // A lost reply cannot tell a controller that became slower from a reply lost on the line. A back-off
 // doubles the latency the lost exchange was given, so an occasional loss costs a few slower
@@ -42,8 +42,8 @@ public:
     // Bounds of the estimate.
     static constexpr qint64 kMinLatencyUs = 0;
     static constexpr qint64 kMaxLatencyUs = 1'000'000;
-    // Added to every wait: the timer's millisecond steps, a reply's last bytes handed over a little
-    // later than its first, a controller a little slower than the percentile.
+    // Added to every wait (which is then rounded up to whole milliseconds): a reply handed over a
+    // little later than those measured before, a controller a little slower than the percentile.
     static constexpr qint64 kMarginUs = 2'000;
     // The least a back-off adds, so that a near-zero latency backs off by a step that matters.
     static constexpr qint64 kMinBackoffStepUs = 5'000;
@@ -89,8 +89,8 @@ public:
     [[nodiscard]] int intervalMs(const Exchange& e, int fixedMs) const noexcept;
 
     // A complete reply whose latency was measured as `latencyUs`, to an exchange that was given
-    // `allowedUs`. Later than allowed: the estimate backs off at once to half as much again as the
-    // sample. On time: the back-off eases by an eighth.
+    // `allowedUs`. More than half the margin later than allowed: the estimate backs off at once to
+    // half as much again as the sample. Otherwise the back-off eases by an eighth.
     void replyOnTime(qint64 latencyUs, qint64 allowedUs) noexcept;
     // Part of the reply arrived; its first byte came after `latencyUs` (or -1: not known).
     void replyIncomplete(qint64 latencyUs, qint64 allowedUs) noexcept;

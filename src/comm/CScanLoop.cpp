@@ -1,6 +1,7 @@
 #include "comm/CScanLoop.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "comm/CMsgManager.h"
 
@@ -44,6 +45,7 @@ void CScanLoop::setAutomaticScanRate(bool on) {
     if (on == wasOn) return;
     // An exchange in flight was timed under the other mode; it is not measured.
     m_inFlight.reset();
+    m_holding = false;
     m_auto.reset();
     if (!on) m_timer.setInterval(m_nextIsRead ? m_readScanRate : m_writeScanRate);
 }
@@ -59,7 +61,40 @@ qint64 CScanLoop::refreshCycleMs() const {
     return (m_sendTimes.back() - m_sendTimes.front()) / 1'000'000 * queued / (kept - 1);
 }
 
+bool CScanLoop::holdForLateReply() noexcept {
+    if (!m_automatic || !m_inFlight || m_holding) return false;
+    try {
+        const qint64 waiting = m_serial.bytesWaiting();
+        if (waiting >= m_inFlight->replyBytes) return false;
+        // The reply is late or still arriving: back off for the exchanges to come at once, and give
+        // this one what its remaining bytes need on top of the (raised) latency, within its fixed rate.
+        const qint64 nowNs = CSerialService::monotonicNs();
+        if (waiting > 0) {
+            const qint64 firstNs = m_serial.lastArrivalNs() -
+                                   CAutoScanRate::wireTimeNs(qint64(m_inFlight->requestBytes) + waiting);
+            const bool notified = m_serial.lastArrivalNs() >= m_sentNs;
+            m_auto.replyIncomplete(notified ? std::max<qint64>(0, firstNs - m_sentNs) / 1000 : -1, m_allowedUs);
+        } else {
+            m_auto.replyMissing(m_allowedUs);
+        }
+        const int fixedMs = m_inFlight->funct == 3 ? m_readScanRate : m_writeScanRate;
+        const qint64 roomMs = fixedMs - (nowNs - m_sentNs) / 1'000'000;
+        const qint64 restNs = CAutoScanRate::wireTimeNs(m_inFlight->replyBytes - waiting) +
+                              (m_auto.latencyUs() + CAutoScanRate::kMarginUs) * 1000;
+        const qint64 graceMs = std::min<qint64>(roomMs, (restNs + 999'999) / 1'000'000);
+        if (graceMs < 1) return false;
+        m_holding = true;
+        m_timer.setInterval(int(graceMs));
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
 void CScanLoop::tick() {
+    // Automatic scan rate: a reply not complete at its tick gets one more wait before it counts as
+    // lost; this tick then collects and sends nothing and is not reported.
+    if (holdForLateReply()) return;
     if (CMsgManager* manager = m_manager.data()) {
         // Errors are dropped here and not left to the event loop: an exception escaping a timer slot
         // would end the program, and a lost reply is simply followed by the next request.
@@ -82,6 +117,8 @@ void CScanLoop::measureReply(qint32 received) noexcept {
     const CAutoScanRate::Exchange e = *m_inFlight;
     m_inFlight.reset();
     m_lastLatencyUs = -1;
+    // After a held tick the trouble was already counted: a reply now complete is only a sample.
+    const bool held = std::exchange(m_holding, false);
     const qint64 arrivalNs = m_serial.lastArrivalNs();
     // Without a notification since the send (a device that gives none) the bytes were seen now, at
     // the latest: such a sample is an upper bound and never counts as late.
@@ -92,6 +129,8 @@ void CScanLoop::measureReply(qint32 received) noexcept {
         m_lastLatencyUs = latencyUs;
         if (m_automatic)
             m_auto.replyOnTime(latencyUs, notified ? m_allowedUs : std::max(m_allowedUs, latencyUs));
+    } else if (held) {
+        // Still incomplete after the extra wait: already backed off for it.
     } else if (received > 0) {
         // Paced bytes: the first of them came `received` characters before the last one was seen.
         const qint64 firstNs = seenNs - CAutoScanRate::wireTimeNs(qint64(e.requestBytes) + received);
@@ -109,6 +148,7 @@ void CScanLoop::noteSend(qint64 sentNs) {
 
 void CScanLoop::COM_Send(const QByteArray& frame) {
     m_inFlight.reset();
+    m_holding = false;
     const auto exchange = CAutoScanRate::fromRequest(frame);
     if (m_automatic) {
         const int fixedMs = m_nextIsRead ? m_readScanRate : m_writeScanRate;
@@ -128,6 +168,7 @@ void CScanLoop::COM_Send(const QByteArray& frame) {
 
 void CScanLoop::StartScan() {
     m_inFlight.reset();
+    m_holding = false;
     m_sendTimes.clear();
     m_auto.reset();
     m_timer.start();
@@ -136,6 +177,7 @@ void CScanLoop::StartScan() {
 void CScanLoop::StopScan() {
     m_timer.stop();
     m_inFlight.reset();
+    m_holding = false;
     m_sendTimes.clear();
 }
 

@@ -27,7 +27,10 @@
 // With the automatic scan rate on, SetScanInterval only notes whether a read or a write follows, and
 // COM_Send sets the interval from the frame itself (CAutoScanRate: wire times, measured latency,
 // margin), capped by that fixed rate. Still one frame per tick: the tick only measures, at the moment
-// it runs, how much of the last reply came and when its bytes were handed over.
+// it runs, how much of the last reply came and when its bytes were handed over. A reply that is not
+// complete at its tick backs the estimate off at once and gets one more wait (its missing bytes'
+// wire time plus the raised latency, within the fixed rate); that tick collects and sends nothing
+// and emits no ticked(), so for every listener the exchange simply took longer.
 class CScanLoop : public QObject, public IScanHost {
     Q_OBJECT
 public:
@@ -90,12 +93,14 @@ public:
     void SetScanInterval(bool isRead) override;
 
 signals:
-    // After every tick, whatever it did.
+    // After every tick, whatever it did (but the extra wait the automatic scan rate gives a late
+    // reply, which does nothing).
     void ticked();
     // A frame was handed to the port (for traffic counters and monitors).
     void frameSent(const QByteArray& frame);
 
 private:
+    bool holdForLateReply() noexcept;
     void measureReply(qint32 received) noexcept;
     void noteSend(qint64 sentNs);
 
@@ -112,6 +117,7 @@ private:
     std::optional<CAutoScanRate::Exchange> m_inFlight;
     qint64 m_sentNs = 0;
     qint64 m_allowedUs = 0;  // the latency that exchange was given
+    bool m_holding = false;  // its tick found the reply incomplete and gave it one more wait
     int m_lastIntervalMs = 0;
     qint64 m_lastLatencyUs = -1;
     std::deque<qint64> m_sendTimes;  // the latest sends, oldest first

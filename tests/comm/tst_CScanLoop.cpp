@@ -19,6 +19,8 @@ public:
     using QIODevice::QIODevice;
     QList<QByteArray> written;
     QList<QByteArray> replies;
+    // Bytes that arrive now, answering no write (a late reply).
+    void arrive(const QByteArray& bytes) { m_incoming += bytes; }
 
     [[nodiscard]] bool isSequential() const override { return true; }
     [[nodiscard]] qint64 bytesAvailable() const override {
@@ -66,7 +68,8 @@ private slots:
     void throwingHandlerStaysInTick();
     void unbuildableQueryStaysInTick();
     void automaticIntervalFollowsEachFrame();
-    void automaticBacksOffAfterNoReply();
+    void automaticHoldsOnceForALateReply_data();
+    void automaticHoldsOnceForALateReply();
 
 private:
     CScanLoop* loop = nullptr;
@@ -191,10 +194,18 @@ void TestScanLoop::automaticIntervalFollowsEachFrame() {
     QCOMPARE(unreported, 0);
 }
 
-void TestScanLoop::automaticBacksOffAfterNoReply() {
+void TestScanLoop::automaticHoldsOnceForALateReply_data() {
+    QTest::addColumn<bool>("arrives");
+    QTest::newRow("the reply comes during the extra wait") << true;
+    QTest::newRow("no reply at all") << false;
+}
+
+void TestScanLoop::automaticHoldsOnceForALateReply() {
+    QFETCH(bool, arrives);
     loop->setAutomaticScanRate(true);
     manager->AddMsgPacket(makePacket(3, 3, 2, 2, true));
     QSignalSpy ready(manager, &CMsgManager::MessageReady);
+    QSignalSpy ticked(loop, &CScanLoop::ticked);
     // Replies come at once, so the estimate comes down from its safe start.
     for (int k = 0; k < 60; ++k) {
         port->replies = {testframes::readReply(0, {5, 6})};
@@ -205,13 +216,24 @@ void TestScanLoop::automaticBacksOffAfterNoReply() {
     const int settled = loop->interval();
     QVERIFY2(settled < 100, qPrintable(QString::number(settled)));
 
-    port->replies = {QByteArray()};  // this request gets no answer
+    port->replies = {QByteArray()};  // this request is not answered in its interval
     loop->tick();
+    QCOMPARE(ready.count(), 60);  // the reply to the request before
+    // Its tick finds nothing: one more wait, in which nothing is collected, sent or reported.
+    loop->tick();
+    QCOMPARE(port->written.size(), 61);
+    QCOMPARE(ticked.count(), 61);
+    QCOMPARE(ready.count(), 60);
+
+    if (arrives) port->arrive(testframes::readReply(0, {7, 8}));
     port->replies = {testframes::readReply(0, {5, 6})};
-    loop->tick();  // finds nothing: the next wait is longer at once
-    QCOMPARE(loop->lastLatencyUs(), qint64(-1));
+    loop->tick();
+    QCOMPARE(ready.count(), arrives ? 61 : 60);
+    QCOMPARE(loop->lastLatencyUs() >= 0, arrives);
+    QCOMPARE(port->written.size(), 62);  // and the next request goes out
+    QCOMPARE(ticked.count(), 62);
+    // Either way the exchanges that follow wait longer at once.
     QVERIFY2(loop->interval() >= settled + 4, qPrintable(QString::number(loop->interval())));
-    QCOMPARE(ready.count(), 60);  // the reply sent before the unanswered request
 }
 
 int runScanLoopTests(int argc, char** argv) {
