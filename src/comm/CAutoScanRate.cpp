@@ -113,7 +113,7 @@ void CAutoScanRate::backOffTo(qint64 latencyUs) noexcept {
 
 void CAutoScanRate::updatePercentile() noexcept {
     // Nearest rank: the smallest sample that at least kPercentile % of the samples do not exceed
-    // (of 128, the 126th smallest: the third highest).
+    // (of 128, the 122nd smallest: the seventh highest).
     std::array<qint64, kWindow> sorted = m_samples;
     const auto end = sorted.begin() + m_count;
     const int rank = std::max(1, (kPercentile * m_count + 99) / 100);

@@ -20,9 +20,9 @@
 // reply. The engine sees bytes only when they are handed to the program, so the scan loop measures
 // it as the moment the complete reply was seen, less the two wire times; a reply handed over in
 // pieces, or late by a busy computer, thereby counts as slower, never faster, than it was. Of these
-// samples the estimate keeps a running high percentile (the 98th of the last 128 replies, so a
-// block that answers slower than the rest still counts once measured, while it comes up at least
-// once in about forty exchanges), starts from a safe value and stays within bounds. A reply that
+// samples the estimate keeps a running high percentile (the 95th of the last 128 replies: the six
+// slowest do not count, so one hiccup of the computer does not slow every exchange after it), starts
+// from a safe value and stays within bounds. A reply that
 // came more than half the margin later than the latency it was given, arrived incomplete (an
 // exception reply included), or did not come at all backs the estimate off at once; every reply on
 // time then takes an eighth of the back-off away, so it creeps back over a few dozen exchanges.
@@ -49,7 +49,7 @@ public:
     static constexpr qint64 kMinBackoffStepUs = 5'000;
     // Replies the percentile is taken over, and the percentile.
     static constexpr int kWindow = 128;
-    static constexpr int kPercentile = 98;
+    static constexpr int kPercentile = 95;
 
     // What one request asks of the line, from its function code and register count.
     struct Exchange {

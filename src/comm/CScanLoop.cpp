@@ -73,7 +73,8 @@ bool CScanLoop::holdForLateReply() noexcept {
             const qint64 firstNs = m_serial.lastArrivalNs() -
                                    CAutoScanRate::wireTimeNs(qint64(m_inFlight->requestBytes) + waiting);
             const bool notified = m_serial.lastArrivalNs() >= m_sentNs;
-            m_auto.replyIncomplete(notified ? std::max<qint64>(0, firstNs - m_sentNs) / 1000 : -1, m_allowedUs);
+            m_auto.replyIncomplete(notified ? std::max<qint64>(0, firstNs - m_sentNs) / 1000 : -1,
+                                   m_allowedUs);
         } else {
             m_auto.replyMissing(m_allowedUs);
         }
