@@ -58,7 +58,7 @@ double cpuSeconds() {
 
 struct Figures {
     std::vector<double> ratio, cycleMs, cpuUsPerPoll;
-    std::vector<double> latencyMs, estimateMs, slackMs;  // per exchange of the measured passes
+    std::vector<double> latencyMs, estimateMs;  // per exchange of the measured passes
     qint64 sent = 0;
     qint64 valid = 0;
 };
