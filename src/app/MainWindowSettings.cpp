@@ -71,6 +71,7 @@ MainWindowSettings MainWindowSettings::Load(clsQTR_Registry& registry, const QSt
         if (const auto port = readInt16(registry, QStringLiteral("LastPortNum"))) s.portNumber = *port;
         s.readScanRate = readRate(registry, QStringLiteral("LastReadScanRate"));
         s.writeScanRate = readRate(registry, QStringLiteral("LastWriteScanRate"));
+        s.automaticScanRate = readDword(registry, QStringLiteral("AutoScanRate")).value_or(0) == 1;
     }
     registry.CloseKey();
 
@@ -103,6 +104,7 @@ void MainWindowSettings::Save(clsQTR_Registry& registry, const QString& base) co
     registry.setValue(QStringLiteral("LastPortNum"), clsQTR_Registry::REG_DWORD, portNumber);
     registry.setValue(QStringLiteral("LastReadScanRate"), clsQTR_Registry::REG_DWORD, readScanRate);
     registry.setValue(QStringLiteral("LastWriteScanRate"), clsQTR_Registry::REG_DWORD, writeScanRate);
+    registry.setValue(QStringLiteral("AutoScanRate"), clsQTR_Registry::REG_DWORD, automaticScanRate ? 1 : 0);
     registry.CloseKey();
 
     const bool exists = portOverrides.isEmpty() ? openExistingKey(registry, base + overridesKey())

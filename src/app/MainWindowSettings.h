@@ -10,7 +10,8 @@ class clsQTR_Registry;
 // What the main window keeps in the settings store between runs, as a value with defaults:
 //
 //   <base>Start     Wnd_Left, Wnd_Top, Wnd_Width, Wnd_Height   REG_DWORD, twips
-//   <base>Settings  LastPortNum, LastReadScanRate, LastWriteScanRate   REG_DWORD
+//   <base>Settings  LastPortNum, LastReadScanRate, LastWriteScanRate, AutoScanRate   REG_DWORD
+//                   (AutoScanRate: 1 = automatic scan rate, anything else off)
 //   <base>Settings\PortOverrides   one REG_SZ per overridden port: name = port number (decimal),
 //                                  value = the device path that number opens (e.g. a by-id link)
 //
@@ -34,6 +35,8 @@ struct MainWindowSettings {
     qint16 portNumber = kDefaultPortNumber;
     qint16 readScanRate = kDefaultScanRate;
     qint16 writeScanRate = kDefaultScanRate;
+    // The automatic scan rate; off on a first start. The fixed rates are kept for when it is off.
+    bool automaticScanRate = false;
     QMap<int, QString> portOverrides;
 
     // Reads the stored values; creates the keys that are missing (AutoCreate). A value that cannot be

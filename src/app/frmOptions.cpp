@@ -1,5 +1,6 @@
 #include "app/frmOptions.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -113,6 +114,13 @@ frmOptions::frmOptions(CScanLoop& loop, QWidget* parent, PortDetector detect)
     txtWriteScanRate->setObjectName(QStringLiteral("txtWriteScanRate"));
     lblWriteScanRate->setBuddy(txtWriteScanRate);
 
+    // The scan rates stay editable: with the automatic scan rate on they are the longest wait.
+    chkAutoScanRate = new QCheckBox(QStringLiteral("Automatic (as fast as the controller answers)"), this);
+    chkAutoScanRate->setObjectName(QStringLiteral("chkAutoScanRate"));
+    chkAutoScanRate->setToolTip(
+        QStringLiteral("Each request waits only as long as the line and the controller need; the scan "
+                       "rates are then the longest wait."));
+
     const int boxWidth = fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 16;
     for (QLineEdit* box : {txtPortNo, txtReadScanRate, txtWriteScanRate}) {
         box->setFixedWidth(boxWidth);
@@ -136,14 +144,16 @@ frmOptions::frmOptions(CScanLoop& loop, QWidget* parent, PortDetector detect)
     portRow->addWidget(txtPortNo);
     portRow->addWidget(updPortNo);
     grid->addLayout(portRow, 0, 1);
-    grid->addWidget(lblPortDevice, 0, 2);
+    grid->addWidget(lblPortDevice, 0, 2, 1, 2);
     grid->addWidget(lblReadScanRate, 1, 0);
     grid->addWidget(txtReadScanRate, 1, 1);
     grid->addWidget(new QLabel(QStringLiteral("milliseconds"), this), 1, 2);
     grid->addWidget(lblWriteScanRate, 2, 0);
     grid->addWidget(txtWriteScanRate, 2, 1);
     grid->addWidget(new QLabel(QStringLiteral("milliseconds"), this), 2, 2);
-    grid->setColumnStretch(2, 1);
+    grid->addWidget(chkAutoScanRate, 1, 3, 2, 1, Qt::AlignLeft | Qt::AlignVCenter);
+    grid->setColumnMinimumWidth(3, chkAutoScanRate->sizeHint().width());
+    grid->setColumnStretch(3, 1);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -160,6 +170,7 @@ frmOptions::frmOptions(CScanLoop& loop, QWidget* parent, PortDetector detect)
     txtPortNo->setText(QString::number(m_loop.serial().COM_Number()));
     txtReadScanRate->setText(QString::number(m_loop.ReadScanRate()));
     txtWriteScanRate->setText(QString::number(m_loop.WriteScanRate()));
+    chkAutoScanRate->setChecked(m_loop.AutomaticScanRate());
     connect(txtPortNo, &QLineEdit::textChanged, this, &frmOptions::updateDeviceLabel);
     updateDeviceLabel();
 
@@ -236,6 +247,8 @@ void frmOptions::cmdOK_Click() {
             return;
         }
     }
+    // 4. The automatic scan rate.
+    m_loop.setAutomaticScanRate(chkAutoScanRate->isChecked());
     accept();
 }
 

@@ -8,18 +8,20 @@
 #include "comm/CSerialService.h"
 
 class CScanLoop;
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
 class QTreeWidget;
 
-// The options dialog: the serial port number and the two scan rates.
+// The options dialog: the serial port number, the two scan rates and the automatic scan rate.
 //
 // Only digits and Backspace can be typed into the boxes. OK assigns the port, then the read rate,
 // then the write rate, stopping at the first value that is refused (beep, that box's text selected,
-// the dialog stays open); values assigned before the failure stay assigned. Nothing is stored here:
-// the main window writes the settings when it closes.
+// the dialog stays open); values assigned before the failure stay assigned; the automatic scan rate
+// is assigned last, once every box was taken. Nothing is stored here: the main window writes the
+// settings when it closes.
 //
 // Beside the number the dialog shows the device that number opens, and below it the serial devices
 // found on this machine with their numbers; choosing one sets the number. A USB adapter gets a new
@@ -63,6 +65,7 @@ private:
     QTreeWidget* lstPorts;
     QLineEdit* txtReadScanRate;
     QLineEdit* txtWriteScanRate;
+    QCheckBox* chkAutoScanRate;
     QPushButton* cmdOK;
     QPushButton* cmdCancel;
 };

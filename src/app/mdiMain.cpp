@@ -15,6 +15,7 @@
 #include "app/ConnectionStatus.h"
 #include "app/MainWindowSettings.h"
 #include "app/ProductInfo.h"
+#include "app/RefreshStatus.h"
 #include "app/WindowPlacement.h"
 #include "app/clsApplication.h"
 #include "app/clsQTR_Registry.h"
@@ -112,6 +113,7 @@ void mdiMain::Load() {
     connect(&m_scanLoop->serial(), &CSerialService::portLost, this, [this](const QString& reason) {
         if (LinkWatch* watch = linkWatch()) watch->setLinkUp(false);
         m_connection->showLinkLost(reason);
+        m_refresh->update();
         // No more ticks come: a running save would wait for ever.
         if (m_SetupSave) m_SetupSave->StopSave(QStringLiteral("The connection was lost: ") + reason);
     });
@@ -139,6 +141,7 @@ void mdiMain::Load() {
         watch->setLinkUp(false);
         m_connection->watchLink(watch);
     }
+    m_refresh = new RefreshStatus(*statusBar(), *m_scanLoop, this);
 
     buildMenus();
 
@@ -525,6 +528,7 @@ bool mdiMain::DisconnectLink() {
     if (m_SetupSave)
         m_SetupSave->StopSave(QStringLiteral("The connection was closed before every block arrived."));
     m_connection->showDisconnected();
+    m_refresh->update();
     return true;
 }
 
@@ -566,6 +570,7 @@ void mdiMain::LoadSettings() {
     m_storedPortNumber = COM_Number();
     setReadScanRate(s.readScanRate);
     setWriteScanRate(s.writeScanRate);
+    m_scanLoop->setAutomaticScanRate(s.automaticScanRate);
 }
 
 void mdiMain::SaveSettings() {
@@ -577,6 +582,7 @@ void mdiMain::SaveSettings() {
     s.portNumber = m_demo && COM_Number() == 0 ? m_storedPortNumber : COM_Number();
     s.readScanRate = ReadScanRate();
     s.writeScanRate = WriteScanRate();
+    s.automaticScanRate = m_scanLoop->AutomaticScanRate();
     s.portOverrides = m_scanLoop->serial().portOverrides();
     s.Save(app->Registry(), clsApplication::BaseRegistrySubkey());
 }

@@ -12,6 +12,7 @@ class CDisplayWindow;
 class C_M852_SetupSave;
 class CScanLoop;
 class ConnectionStatus;
+class RefreshStatus;
 class QAction;
 class QMdiArea;
 class QMenu;
@@ -153,6 +154,7 @@ private:
     std::unique_ptr<clsScreenFiles> m_ScreenFiles;
     ConnectionStatus* m_connection = nullptr;  // child of this window
     QPointer<frmLinkMonitor> m_linkMonitor;    // a tool window of this one, deleted on close
+    RefreshStatus* m_refresh = nullptr;        // child of this window
     QMenu* m_windowList = nullptr;
     // The port number the store held at start: what a demo run (port 0) writes back.
     qint16 m_storedPortNumber = 1;

@@ -4,11 +4,13 @@
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
+#include <deque>
+#include <optional>
 
+#include "comm/CAutoScanRate.h"
 #include "comm/CMsgManager.h"
 #include "comm/CSerialService.h"
 #include "comm/IScanHost.h"
-
 
 // The scan timer and the serial port behind the message manager: what the main window and the
 // command-line companion run the engine with.
@@ -21,6 +23,14 @@
 //
 // The timer is a precise timer: a coarse one may fire up to 5 % early, which at a tight scan rate
 // cuts the tail off a reply.
+//
+// With the automatic scan rate on, SetScanInterval only notes whether a read or a write follows, and
+// COM_Send sets the interval from the frame itself (CAutoScanRate: wire times, measured latency,
+// margin), capped by that fixed rate. Still one frame per tick: the tick only measures, at the moment
+// it runs, how much of the last reply came and when its bytes were handed over. A reply that is not
+// complete at its tick backs the estimate off at once and gets one more wait (its missing bytes'
+// wire time plus the raised latency, within the fixed rate); that tick collects and sends nothing
+// and emits no ticked(), so for every listener the exchange simply took longer.
 class CScanLoop : public QObject, public IScanHost {
     Q_OBJECT
 public:
@@ -44,6 +54,26 @@ public:
     [[nodiscard]] qint16 WriteScanRate() const { return m_writeScanRate; }
     void setWriteScanRate(qint16 ms);
 
+    // Automatic scan rate; off unless switched on. Switching it on, and every StartScan, starts the
+    // latency estimate afresh from its safe value; switching it off puts the fixed rate back at once
+    // (the timer restarts).
+    // The read and write scan rates stay as they are and cap every automatic interval.
+    void setAutomaticScanRate(bool on);
+    [[nodiscard]] bool AutomaticScanRate() const { return m_automatic; }
+
+    // For monitors, read after a tick (ticked) or a send (frameSent):
+    // the interval set for the exchange sent last, in ms (0 before any);
+    [[nodiscard]] int lastIntervalMs() const { return m_lastIntervalMs; }
+    // the latency measured from the last complete reply, in us (-1 when it came incomplete or not at
+    // all, or no reply was due): from the end of the request to the first byte, as seen by the tick;
+    [[nodiscard]] qint64 lastLatencyUs() const { return m_lastLatencyUs; }
+    // the latency the automatic scan rate gives the next exchange, in us;
+    [[nodiscard]] qint64 latencyEstimateUs() const { return m_auto.latencyUs(); }
+    [[nodiscard]] const CAutoScanRate& autoScanRate() const { return m_auto; }
+    // the time one pass over every queued packet took, in ms: from the send of a packet to its next
+    // send; -1 until the scan has gone once round the queue.
+    [[nodiscard]] qint64 refreshCycleMs() const;
+
     // One scan cycle; errors of every step are dropped (a lost reply is followed by the next request).
     void tick();
     [[nodiscard]] bool isScanning() const { return m_timer.isActive(); }
@@ -63,15 +93,32 @@ public:
     void SetScanInterval(bool isRead) override;
 
 signals:
-    // After every tick, whatever it did.
+    // After every tick, whatever it did (but the extra wait the automatic scan rate gives a late
+    // reply, which does nothing).
     void ticked();
     // A frame was handed to the port (for traffic counters and monitors).
     void frameSent(const QByteArray& frame);
 
 private:
+    bool holdForLateReply() noexcept;
+    void measureReply(qint32 received) noexcept;
+    void noteSend(qint64 sentNs);
+
     CSerialService m_serial;
     QTimer m_timer;
     QPointer<CMsgManager> m_manager;
     qint16 m_readScanRate = kDefaultScanRate;
     qint16 m_writeScanRate = kDefaultScanRate;
+
+    CAutoScanRate m_auto;
+    bool m_automatic = false;
+    bool m_nextIsRead = true;  // what SetScanInterval said of the frame about to be sent
+    // The exchange sent last, until the tick that collects its reply.
+    std::optional<CAutoScanRate::Exchange> m_inFlight;
+    qint64 m_sentNs = 0;
+    qint64 m_allowedUs = 0;  // the latency that exchange was given
+    bool m_holding = false;  // its tick found the reply incomplete and gave it one more wait
+    int m_lastIntervalMs = 0;
+    qint64 m_lastLatencyUs = -1;
+    std::deque<qint64> m_sendTimes;  // the latest sends, oldest first
 };

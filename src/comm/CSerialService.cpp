@@ -5,6 +5,7 @@
 #include <QSerialPortInfo>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 
 #include "comm/SerialDeviceNames.h"
 
@@ -137,6 +138,14 @@ quint8 CSerialService::COM_Receive() {
     return static_cast<quint8>(c);
 }
 
+qint64 CSerialService::monotonicNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void CSerialService::noteArrival() { m_lastArrivalNs = monotonicNs(); }
+
 // ---------------------------------------------------------------------------------------------------
 // Port selection
 
@@ -219,6 +228,7 @@ bool CSerialService::openBuiltIn() {
         delete port;
         return false;
     }
+    connect(port, &QIODevice::readyRead, this, &CSerialService::noteArrival);
     m_isBuiltIn = true;
     m_device = port;
     m_broken = false;
@@ -279,6 +289,7 @@ bool CSerialService::openDevice(const QString& device) {
     // Some drivers keep bytes from before the open; the first reply must not be mixed with them.
     port->clear(QSerialPort::AllDirections);
     connect(port, &QSerialPort::errorOccurred, this, &CSerialService::onPortError);
+    connect(port, &QIODevice::readyRead, this, &CSerialService::noteArrival);
     m_port = port;
     m_device = port;
     m_broken = false;

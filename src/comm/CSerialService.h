@@ -88,6 +88,12 @@ public:
     // COM_ReceiveBufferIsEmpty. For monitors and tests; the engine itself only asks whether it is empty.
     [[nodiscard]] qint64 bytesWaiting();
 
+    // When received bytes were last handed to the program (the device's readyRead), on the steady
+    // clock of monotonicNs(); -1 before any. The scan loop times replies with it; the line is still
+    // only read by the tick.
+    [[nodiscard]] qint64 lastArrivalNs() const { return m_lastArrivalNs; }
+    [[nodiscard]] static qint64 monotonicNs();
+
     // --- Port selection ------------------------------------------------------------------------
     [[nodiscard]] static QString lineSettings() { return QStringLiteral("57600,N,8,1"); }
     [[nodiscard]] static int minPortNumber() { return 0; }
@@ -120,6 +126,7 @@ signals:
 
 private:
     void onPortError(QSerialPort::SerialPortError error);
+    void noteArrival();
     void onPortLost(quint64 session);
     void reapBrokenPort();
     void releaseDevice();
@@ -138,6 +145,7 @@ private:
     bool m_broken = false;  // the device failed; closed at the next safe moment
     QString m_lostReason;
     quint64 m_session = 0;  // counts opens, so a late loss report never hits a newer connection
+    qint64 m_lastArrivalNs = -1;
 
     BuiltInPortFactory m_builtInFactory;
 };

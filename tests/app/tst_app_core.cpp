@@ -353,6 +353,41 @@ private slots:
         }
     }
 
+    // The automatic scan rate is its own value: only a stored 1 turns it on, and it round-trips
+    // without touching the fixed rates kept for when it is off.
+    void settingsAutomaticScanRate_data() {
+        QTest::addColumn<QString>("stored");  // dword, sz:text, or empty: not stored
+        QTest::addColumn<bool>("automatic");
+        QTest::newRow("first start") << QString() << false;
+        QTest::newRow("on") << QStringLiteral("1") << true;
+        QTest::newRow("off") << QStringLiteral("0") << false;
+        QTest::newRow("another number") << QStringLiteral("7") << false;
+        QTest::newRow("wrong type") << QStringLiteral("sz:1") << false;
+    }
+    void settingsAutomaticScanRate() {
+        QFETCH(QString, stored);
+        QFETCH(bool, automatic);
+        const QString base = clsApplication::BaseRegistrySubkey();
+        auto r = makeRegistry();
+        r->setSubKey(base + MainWindowSettings::settingsKey());
+        r->OpenKey();
+        r->setValue(QStringLiteral("LastReadScanRate"), clsQTR_Registry::REG_DWORD, 250);
+        if (stored.startsWith(QLatin1String("sz:")))
+            r->setValue(QStringLiteral("AutoScanRate"), clsQTR_Registry::REG_SZ, stored.mid(3));
+        else if (!stored.isEmpty())
+            r->setValue(QStringLiteral("AutoScanRate"), clsQTR_Registry::REG_DWORD, stored.toLongLong());
+        r->CloseKey();
+        MainWindowSettings s = MainWindowSettings::Load(*r, base);
+        QCOMPARE(s.automaticScanRate, automatic);
+        QCOMPARE(s.readScanRate, qint16(250));
+
+        s.automaticScanRate = !automatic;
+        s.Save(*r, base);
+        const MainWindowSettings back = MainWindowSettings::Load(*r, base);
+        QCOMPARE(back.automaticScanRate, !automatic);
+        QCOMPARE(back.readScanRate, qint16(250));
+    }
+
     // Save writes all seven values with their types, and the port overrides in their own key; an
     // override that is gone is removed from the store.
     void settingsSaveAndOverrides() {

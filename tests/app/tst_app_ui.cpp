@@ -1,6 +1,7 @@
 // The application shell with widgets: start-up, the main window (settings, menus, connection, tray),
 // the options and About windows, and the whole program run in-process.
 #include <QAction>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -9,6 +10,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -21,6 +23,7 @@
 #include "app/ConnectionStatus.h"
 #include "app/FieldConsole.h"
 #include "app/MainWindowSettings.h"
+#include "app/RefreshStatus.h"
 #include "app/clsApplication.h"
 #include "app/clsQTR_Registry.h"
 #include "app/clsQTR_TrayIcon.h"
@@ -525,6 +528,42 @@ private slots:
         QCOMPARE(manager.queueSize(), queued);
     }
 
+    void refreshText_data() {
+        QTest::addColumn<int>("ms");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("not known yet") << -1 << QString();
+        QTest::newRow("1.4 s") << 1449 << "Refresh 1.4 s";
+        QTest::newRow("half up") << 1450 << "Refresh 1.5 s";
+        QTest::newRow("under a tenth") << 40 << "Refresh 0.0 s";
+        QTest::newRow("fixed rate, forty blocks") << 20012 << "Refresh 20.0 s";
+    }
+    void refreshText() {
+        QFETCH(int, ms);
+        QFETCH(QString, text);
+        QCOMPARE(RefreshStatus::text(ms), text);
+    }
+
+    // While connected the status bar shows the refresh cycle once the scan went round the queue;
+    // after Disconnect it is gone.
+    void refreshShownWhileConnected() {
+        Session s(3, clsApplication::RunOptions{true});
+        mdiMain& w = *s.main;
+        QVERIFY(w.WindowMgr()->CreateWnd(kSourceInfo, 0, 0, 0));
+        w.scanLoop()->setAutomaticScanRate(true);
+        auto* label = w.findChild<QLabel*>(QStringLiteral("lblRefresh"));
+        QVERIFY(label);
+        QVERIFY(!label->isVisibleTo(&w));
+
+        QVERIFY(w.ConnectLink());
+        QTRY_VERIFY_WITH_TIMEOUT(label->isVisibleTo(&w), 20000);
+        static const QRegularExpression kText(QStringLiteral("^Refresh [0-9]+\\.[0-9] s$"));
+        QVERIFY2(kText.match(label->text()).hasMatch(), qPrintable(label->text()));
+
+        QVERIFY(w.DisconnectLink());
+        QVERIFY(!label->isVisibleTo(&w));
+        QVERIFY(label->text().isEmpty());
+    }
+
     // --- other menu commands ---------------------------------------------------------------------------
 
     void helpTopics() {
@@ -720,6 +759,43 @@ private slots:
         } else {
             QCOMPARE(dialog.result(), int(QDialog::Accepted));
         }
+    }
+
+    // The check box shows the loop's mode; OK switches it only once every box was taken, Cancel never.
+    void optionsAutomaticScanRate_data() {
+        QTest::addColumn<bool>("before");
+        QTest::addColumn<QString>("readRate");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<bool>("after");
+        QTest::newRow("switched on") << false << "250"
+                                     << "cmdOK" << true;
+        QTest::newRow("switched off") << true << "250"
+                                      << "cmdOK" << false;
+        QTest::newRow("a box refused") << false << "0"
+                                       << "cmdOK" << false;
+        QTest::newRow("cancel") << false << "250"
+                                << "cmdCancel" << false;
+    }
+    void optionsAutomaticScanRate() {
+        QFETCH(bool, before);
+        QFETCH(QString, readRate);
+        QFETCH(QString, button);
+        QFETCH(bool, after);
+        CScanLoop loop;
+        loop.setAutomaticScanRate(before);
+        frmOptions dialog(loop, nullptr, [] { return QList<CSerialService::PortInfo>{}; });
+        dialog.show();
+        auto* check = dialog.findChild<QCheckBox*>(QStringLiteral("chkAutoScanRate"));
+        QVERIFY(check);
+        QCOMPARE(check->text(), QStringLiteral("Automatic (as fast as the controller answers)"));
+        QCOMPARE(check->isChecked(), before);
+        QTest::mouseClick(check, Qt::LeftButton);
+        QCOMPARE(check->isChecked(), !before);
+        QCOMPARE(loop.AutomaticScanRate(), before);  // nothing changes before OK
+        dialog.findChild<QLineEdit*>(QStringLiteral("txtReadScanRate"))->setText(readRate);
+        QTest::mouseClick(dialog.findChild<QPushButton*>(button), Qt::LeftButton);
+        QCOMPARE(loop.AutomaticScanRate(), after);
+        QCOMPARE(loop.WriteScanRate(), qint16(500));  // the fixed rates are kept
     }
 
     void optionsCancelChangesNothing() {

@@ -29,3 +29,4 @@ int runModbusMasterTests(int argc, char** argv);
 int runQueueTests(int argc, char** argv);
 int runMsgManagerTests(int argc, char** argv);
 int runScanLoopTests(int argc, char** argv);
+int runAutoScanRateTests(int argc, char** argv);

@@ -19,6 +19,8 @@ public:
     using QIODevice::QIODevice;
     QList<QByteArray> written;
     QList<QByteArray> replies;
+    // Bytes that arrive now, answering no write (a late reply).
+    void arrive(const QByteArray& bytes) { m_incoming += bytes; }
 
     [[nodiscard]] bool isSequential() const override { return true; }
     [[nodiscard]] qint64 bytesAvailable() const override {
@@ -65,6 +67,9 @@ private slots:
     void throwingHandlerStaysInTick_data();
     void throwingHandlerStaysInTick();
     void unbuildableQueryStaysInTick();
+    void automaticIntervalFollowsEachFrame();
+    void automaticHoldsOnceForALateReply_data();
+    void automaticHoldsOnceForALateReply();
 
 private:
     CScanLoop* loop = nullptr;
@@ -143,6 +148,92 @@ void TestScanLoop::unbuildableQueryStaysInTick() {
     loop->tick();
     QCOMPARE(ready.count(), 2);
     QCOMPARE(manager->queueSize(), qint16(2));
+}
+
+void TestScanLoop::automaticIntervalFollowsEachFrame() {
+    // A 2-register read and a 1-register write take turns; every read is answered at once.
+    loop->setReadScanRate(300);
+    loop->setWriteScanRate(200);
+    manager->AddMsgPacket(makePacket(3, 3, 2, 2, true));
+    manager->AddMsgPacket(makePacket(4, 16, 40, 1, true));
+    int unreported = 0;  // ticks whose timer interval is not the one reported for the exchange
+    const auto runTicks = [this, &unreported](int n) {
+        QList<int> intervals;
+        for (int k = 0; k < n; ++k) {
+            port->replies = {testframes::readReply(0, {5, 6})};
+            loop->tick();
+            intervals.append(loop->interval());
+            if (loop->lastIntervalMs() != loop->interval()) ++unreported;
+        }
+        return intervals;
+    };
+
+    // Off (the default): the fixed rates, read and write in turn.
+    QVERIFY(!loop->AutomaticScanRate());
+    QCOMPARE(runTicks(4), (QList<int>{300, 200, 300, 200}));
+
+    // On: each wait is the exchange's own, within its wire time and its fixed rate.
+    loop->setAutomaticScanRate(true);
+    const auto read = CAutoScanRate::exchange(3, 2);
+    const auto write = CAutoScanRate::exchange(16, 1);
+    for (int k = 0; k < 4; ++k) {
+        const auto& e = k % 2 == 0 ? *read : *write;
+        const int fixedMs = k % 2 == 0 ? 300 : 200;
+        const int interval = runTicks(1).at(0);
+        // Set at the send, from the estimate as the tick left it.
+        QCOMPARE(interval, loop->autoScanRate().intervalMs(e, fixedMs));
+        QVERIFY(interval < fixedMs);
+        QVERIFY(qint64(interval) * 1'000'000 >= CAutoScanRate::wireTimeNs(e));
+    }
+
+    // Off again: the fixed rate at once, and on every send after.
+    loop->setAutomaticScanRate(false);
+    QCOMPARE(loop->interval(), 200);  // the write sent last waits the write rate
+    QCOMPARE(runTicks(2), (QList<int>{300, 200}));
+    QCOMPARE(port->written.size(), 10);  // one frame per tick throughout
+    QCOMPARE(unreported, 0);
+}
+
+void TestScanLoop::automaticHoldsOnceForALateReply_data() {
+    QTest::addColumn<bool>("arrives");
+    QTest::newRow("the reply comes during the extra wait") << true;
+    QTest::newRow("no reply at all") << false;
+}
+
+void TestScanLoop::automaticHoldsOnceForALateReply() {
+    QFETCH(bool, arrives);
+    loop->setAutomaticScanRate(true);
+    manager->AddMsgPacket(makePacket(3, 3, 2, 2, true));
+    QSignalSpy ready(manager, &CMsgManager::MessageReady);
+    QSignalSpy ticked(loop, &CScanLoop::ticked);
+    // Replies come at once, so the estimate comes down from its safe start.
+    for (int k = 0; k < 60; ++k) {
+        port->replies = {testframes::readReply(0, {5, 6})};
+        loop->tick();
+    }
+    QCOMPARE(ready.count(), 59);
+    QVERIFY(loop->lastLatencyUs() >= 0);
+    const int settled = loop->interval();
+    QVERIFY2(settled < 100, qPrintable(QString::number(settled)));
+
+    port->replies = {QByteArray()};  // this request is not answered in its interval
+    loop->tick();
+    QCOMPARE(ready.count(), 60);  // the reply to the request before
+    // Its tick finds nothing: one more wait, in which nothing is collected, sent or reported.
+    loop->tick();
+    QCOMPARE(port->written.size(), 61);
+    QCOMPARE(ticked.count(), 61);
+    QCOMPARE(ready.count(), 60);
+
+    if (arrives) port->arrive(testframes::readReply(0, {7, 8}));
+    port->replies = {testframes::readReply(0, {5, 6})};
+    loop->tick();
+    QCOMPARE(ready.count(), arrives ? 61 : 60);
+    QCOMPARE(loop->lastLatencyUs() >= 0, arrives);
+    QCOMPARE(port->written.size(), 62);  // and the next request goes out
+    QCOMPARE(ticked.count(), 62);
+    // Either way the exchanges that follow wait longer at once.
+    QVERIFY2(loop->interval() >= settled + 4, qPrintable(QString::number(loop->interval())));
 }
 
 int runScanLoopTests(int argc, char** argv) {

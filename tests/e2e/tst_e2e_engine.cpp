@@ -140,6 +140,8 @@ private slots:
     void faultRunDeliversOnlyIntactReplies();
     void lateRepliesStayOutOfOtherWindows();
     void vanishingDeviceClosesCleanly();
+    void automaticScanRateAgainstSimulator_data();
+    void automaticScanRateAgainstSimulator();
 
     // The command-line companion.
     void cliReads_data();
@@ -705,6 +707,74 @@ void TestE2eEngine::vanishingDeviceClosesCleanly() {
 #endif
 }
 
+void TestE2eEngine::automaticScanRateAgainstSimulator_data() {
+    QTest::addColumn<QStringList>("faults");  // m852-sim options
+    QTest::newRow("clean line") << QStringList{};
+    QTest::newRow("drops and bad CRC")
+        << QStringList{QStringLiteral("--drop"), QStringLiteral("0.1"),    QStringLiteral("--crc"),
+                       QStringLiteral("0.1"),    QStringLiteral("--seed"), QStringLiteral("16")};
+}
+
+void TestE2eEngine::automaticScanRateAgainstSimulator() {
+    // A controller of its own that answers 10 ms after each request, bytes paced at 57600 baud, and
+    // three blocks of very different wire times (41, 29 and 213 characters) in turn.
+    QFETCH(QStringList, faults);
+#ifndef M852_SIM_PROGRAM
+    QSKIP("m852-sim is not available here");
+#else
+    const QString link = m_dir.filePath(QStringLiteral("m852-auto"));
+    sim::SimProcess simulator(QStringLiteral(M852_SIM_PROGRAM));
+    QVERIFY2(
+        simulator.start(QStringList{QStringLiteral("--link"), link, QStringLiteral("--latency"),
+                                    QStringLiteral("10"), QStringLiteral("--set"), QStringLiteral("650=0")} +
+                        faults),
+        qPrintable(simulator.errorString()));
+    Engine e;
+    e.loop.serial().setPortOverrides({{kPtyPort, link}});
+    e.loop.serial().setCOM_Number(kPtyPort);
+    e.loop.setAutomaticScanRate(true);
+    const QMap<qint16, QPair<int, int>> blocks = {{3, {2, 14}}, {4, {22, 8}}, {9, {150, 100}}};
+    for (auto it = blocks.cbegin(); it != blocks.cend(); ++it)
+        e.queue(it.key(), 3, it.value().first, it.value().second, true);
+    QList<int> intervals;  // the interval chosen for each exchange, in the order sent
+    QObject::connect(&e.loop, &CScanLoop::frameSent, [&] { intervals.append(e.loop.lastIntervalMs()); });
+
+    constexpr int kPolls = 300;
+    QVERIFY(e.manager.Connect());
+    QTRY_VERIFY_WITH_TIMEOUT(intervals.size() >= kPolls, 300000);
+    QVERIFY(e.manager.Disconnect());
+    const qsizetype sent = intervals.size();
+    const qsizetype lost = sent - 1 - e.replies.size();  // the last request's reply was never collected
+
+    // Nothing wrong is ever delivered, and every block keeps arriving.
+    for (auto it = blocks.cbegin(); it != blocks.cend(); ++it) {
+        const auto expected = simulator.registers(it.value().first, it.value().second);
+        QVERIFY(expected);
+        for (const Reply& r : std::as_const(e.replies)) {
+            if (r.winId == it.key()) QCOMPARE(r.values, asSigned(*expected));
+        }
+        QVERIFY(e.repliesFor(it.key()) > 0);
+    }
+    // The waits are the exchanges' own, well below the fixed 500 ms, and faults do not leave them
+    // at that bound: over the last third of the run most are far below it.
+    QList<int> tail = intervals.mid(sent * 2 / 3);
+    std::sort(tail.begin(), tail.end());
+    QVERIFY2(tail.at(tail.size() / 2) < CScanLoop::kDefaultScanRate / 2,
+             qPrintable(QStringLiteral("median interval %1 ms").arg(tail.at(tail.size() / 2))));
+
+    if (faults.isEmpty()) {
+        // A wrong wire time or margin would lose a block on every turn (a third of the polls or
+        // more). What a loaded computer can still cost is a reply the simulator itself sends later
+        // than it ever did before; the engine can only back off after it. Such losses stay rare.
+        QVERIFY2(lost <= std::max<qsizetype>(3, sent / 20),
+                 qPrintable(QStringLiteral("%1 of %2 replies lost").arg(lost).arg(sent)));
+    } else {
+        QVERIFY(lost > 0);  // the faults were there
+    }
+    simulator.stop();
+#endif
+}
+
 // ---------------------------------------------------------------------------------------------------
 // field-console-cli
 
@@ -800,6 +870,8 @@ void TestE2eEngine::cliFailures_data() {
     row("port and device", {"--port", "1", "--device", "/dev/null", "read", "1", "1"}, 2, "not both");
     row("port out of range", {"--port", "256", "read", "1", "1"}, 2, "--port must be");
     row("scan rate 0", {"--scan-rate", "0", "read", "1", "1"}, 2, "--scan-rate must be");
+    row("scan rate neither auto nor a number", {"--scan-rate", "automatic", "read", "1", "1"}, 2,
+        "--scan-rate must be auto or");
     row("unknown command", {"erase", "1"}, 2, "unknown command");
     row("repeat on write", {"write", "45", "1", "--repeat", "2"}, 2, "unknown option --repeat");
     row("resend of the command register", {"write", "--resend", "--single", "1350", "4"}, 2,
@@ -829,6 +901,9 @@ void TestE2eEngine::cliEachPoll_data() {
     for (int reg = 2; reg < 5; ++reg) values += QStringLiteral(" %1").arg(qint16(image.valueOr(reg)));
     QTest::newRow("every poll answered")
         << QStringList{"--scan-rate", "20", "read", "2", "3", "--repeat", "3", "--each"} << 0
+        << QStringList{"1 ok" + values, "2 ok" + values, "3 ok" + values, "sent 3, valid 3, lost 0"};
+    QTest::newRow("automatic scan rate")
+        << QStringList{"--scan-rate", "auto", "read", "2", "3", "--repeat", "3", "--each"} << 0
         << QStringList{"1 ok" + values, "2 ok" + values, "3 ok" + values, "sent 3, valid 3, lost 0"};
     // An unmapped register is answered with an exception: every poll is lost.
     QTest::newRow("every poll lost") << QStringList{"--scan-rate", "20", "--tries",  "5", "read",

@@ -48,6 +48,7 @@ public:
         m_loop.setManager(&m_manager);
         m_loop.setReadScanRate(static_cast<qint16>(options.scanRateMs));
         m_loop.setWriteScanRate(static_cast<qint16>(options.scanRateMs));
+        m_loop.setAutomaticScanRate(options.automaticScanRate);
         CSerialService& serial = m_loop.serial();
         serial.setBuiltInPortFactory(sim::BuiltInController().portFactory());
         serial.COM_Initialize();
@@ -159,7 +160,8 @@ bool Handles(const QStringList& args) {
 QString Usage() {
     return QStringLiteral(
         "\nEvent history:\n"
-        "  field-console-cli [--port N | --device PATH] [--scan-rate MS] [--tries N] events [--log FILE]\n"
+        "  field-console-cli [--port N | --device PATH] [--scan-rate MS|auto] [--tries N] events [--log "
+        "FILE]\n"
         "                      poll the event history once and print it as the Event History window\n"
         "                      shows it; --log FILE also writes it as an event log file (CR LF).\n"
         "                      Exit status 4: the log file could not be written.\n");

@@ -97,7 +97,21 @@ std::optional<CliOptions> CliOptions::parse(const QStringList& args, QString* er
             o.device = path->trimmed();
             deviceGiven = true;
         } else if (name == QLatin1String("--scan-rate")) {
-            if (!p.intOption(arg, 1, 32767, o.scanRateMs)) return std::nullopt;
+            // "auto": the automatic scan rate, with the default rate as its longest wait.
+            const auto text = p.optionValue(arg);
+            if (!text) return std::nullopt;
+            if (*text == QLatin1String("auto")) {
+                o.automaticScanRate = true;
+                o.scanRateMs = 500;
+            } else if (const auto v = parseInt(*text, 1, 32767)) {
+                o.automaticScanRate = false;
+                o.scanRateMs = *v;
+            } else {
+                p.fail(
+                    QStringLiteral("--scan-rate must be auto or a whole number from 1 to 32767, not \"%1\"")
+                        .arg(*text));
+                return std::nullopt;
+            }
         } else if (name == QLatin1String("--tries")) {
             if (!p.intOption(arg, 1, 1000000, o.tries)) return std::nullopt;
         } else if (looksLikeOption(arg)) {
@@ -208,9 +222,9 @@ std::optional<CliOptions> CliOptions::parse(const QStringList& args, QString* er
 QString CliOptions::usage() {
     return QStringLiteral(
         "Usage:\n"
-        "  field-console-cli [--port N | --device PATH] [--scan-rate MS] [--tries N] read START COUNT "
-        "[--repeat N] [--each]\n"
-        "  field-console-cli [--port N | --device PATH] [--scan-rate MS] [--tries N] write [--single] "
+        "  field-console-cli [--port N | --device PATH] [--scan-rate MS|auto] [--tries N] read START "
+        "COUNT [--repeat N] [--each]\n"
+        "  field-console-cli [--port N | --device PATH] [--scan-rate MS|auto] [--tries N] write [--single] "
         "[--resend] START VALUE...\n"
         "\n"
         "Reads or writes holding registers of an M852 controller over Modbus RTU (57600,N,8,1), with\n"
@@ -222,6 +236,9 @@ QString CliOptions::usage() {
         "                  /dev/ttyS0-31, COM33-64 = /dev/ttyUSB0-31, COM65-96 = /dev/ttyACM0-31.\n"
         "  --device PATH   open this device instead (e.g. /dev/serial/by-id/...).\n"
         "  --scan-rate MS  time the controller gets to answer each request (default 500, 1-32767).\n"
+        "  --scan-rate auto  as fast as the controller answers: each request waits its wire time at\n"
+        "                  57600 baud plus the controller's measured latency and a small margin,\n"
+        "                  at most 500 ms.\n"
         "  --tries N       read: polls without a valid reply before giving up (default 3); with\n"
         "                  --repeat, the run gives up when the first N polls all fail.\n"
         "                  write: scan intervals to wait for the echo of the one write sent\n"

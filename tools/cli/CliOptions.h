@@ -13,6 +13,7 @@ struct CliOptions {
     int port = 0;    // the built-in simulated controller unless --port or --device says otherwise
     QString device;  // --device PATH (empty: none)
     int scanRateMs = 500;
+    bool automaticScanRate = false;  // --scan-rate auto (scanRateMs is then the longest wait)
     int tries = 3;
     int start = 0;        // first register, 1-based
     int count = 0;        // read: registers to read

@@ -22,6 +22,7 @@ CliSession::CliSession(const CliOptions& options, QTextStream& out, QTextStream&
     m_loop.setManager(&m_manager);
     m_loop.setReadScanRate(static_cast<qint16>(options.scanRateMs));
     m_loop.setWriteScanRate(static_cast<qint16>(options.scanRateMs));
+    m_loop.setAutomaticScanRate(options.automaticScanRate);
 
     CSerialService& serial = m_loop.serial();
     serial.setBuiltInPortFactory(sim::BuiltInController().portFactory());

@@ -79,6 +79,7 @@ public:
         m_loop.setManager(&m_manager);
         m_loop.setReadScanRate(static_cast<qint16>(options.scanRateMs));
         m_loop.setWriteScanRate(static_cast<qint16>(options.scanRateMs));
+        m_loop.setAutomaticScanRate(options.automaticScanRate);
         m_setup.setRounds(options.tries);
 
         CSerialService& serial = m_loop.serial();
