@@ -148,9 +148,12 @@ void CMsgManager::StoreMsgData() {
     quint8 exceptionCode = 0;
     const auto tell = qScopeGuard([&] {
         if (!m_exchangeOpen) return;
-        if (m_detail)
+        if (m_detail) {
             m_exchange->reply = QByteArrayView(reinterpret_cast<const char*>(m_receiveBuffer.data()),
                                                qBound(0, m_receiveCount, kReceiveBufferSize));
+            // The host measured this collection just before handing it over.
+            m_exchange->latencyUs = m_host ? m_host->ReplyLatencyUs() : -1;
+        }
         try {
             closeExchange(outcome, exceptionCode);
         } catch (...) {
@@ -312,6 +315,9 @@ void CMsgManager::openExchange() {
     x.function = m_sent ? m_sent->funct : 0;
     x.startingReg = m_sent ? m_sent->startingReg : 0;
     x.count = m_sent ? m_sent->numReg : 0;
+    // Called right after the send: the interval is the one just set for this frame.
+    x.intervalMs = m_detail && m_host ? m_host->ExchangeIntervalMs() : 0;
+    x.latencyUs = -1;
     m_exchangeOpen = true;
 }
 

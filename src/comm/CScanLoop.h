@@ -91,6 +91,8 @@ public:
     void StartScan() override;
     void StopScan() override;
     void SetScanInterval(bool isRead) override;
+    [[nodiscard]] int ExchangeIntervalMs() const override { return m_lastIntervalMs; }
+    [[nodiscard]] qint64 ReplyLatencyUs() const override { return m_lastLatencyUs; }
 
 signals:
     // After every tick, whatever it did (but the extra wait the automatic scan rate gives a late

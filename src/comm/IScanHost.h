@@ -22,4 +22,10 @@ public:
     // Interval of the wait that follows the frame just built: the read scan rate for a read
     // (function 3), the write scan rate otherwise.
     virtual void SetScanInterval(bool isRead) = 0;
+
+    // For the exchange observers: the wait set for the frame sent last, in ms (0 when the host does
+    // not say), and the controller's latency measured from the reply collected last, in us (-1 when
+    // it came incomplete or not at all, or the host does not measure it).
+    [[nodiscard]] virtual int ExchangeIntervalMs() const { return 0; }
+    [[nodiscard]] virtual qint64 ReplyLatencyUs() const { return -1; }
 };

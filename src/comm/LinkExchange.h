@@ -38,6 +38,11 @@ struct LinkExchange {
     qint32 function = 0;
     qint32 startingReg = 0;  // 1-based
     qint32 count = 0;
+    // The wait the scan loop set for this exchange (ms), and the controller's latency it measured
+    // from the reply (us, from the end of the request to the first byte; -1 when the reply was
+    // incomplete or missing). 0 and -1 when the host does not tell.
+    qint32 intervalMs = 0;
+    qint64 latencyUs = -1;
 
     [[nodiscard]] double replyMs() const { return double(collectedNs - sentNs) / 1e6; }
 };

@@ -15,6 +15,8 @@ ExchangeTableModel::Row ExchangeTableModel::rowOf(const LinkExchange& x) {
                x.request,
                x.reply.toByteArray(),
                static_cast<float>(x.replyMs()),
+               x.latencyUs < 0 ? -1.0F : static_cast<float>(double(x.latencyUs) / 1000),
+               x.intervalMs,
                x.winId,
                static_cast<qint16>(x.startingReg),
                static_cast<qint16>(x.count),
@@ -84,6 +86,8 @@ QVariant ExchangeTableModel::data(const QModelIndex& index, int role) const {
             case Start:
             case Count:
             case ReplyMs:
+            case IntervalMs:
+            case LatencyMs:
                 return int(Qt::AlignRight | Qt::AlignVCenter);
             default:
                 return int(Qt::AlignLeft | Qt::AlignVCenter);
@@ -105,6 +109,10 @@ QVariant ExchangeTableModel::data(const QModelIndex& index, int role) const {
             return outcomeText(r.outcome, r.exceptionCode);
         case ReplyMs:
             return QString::number(r.replyMs, 'f', 1);
+        case IntervalMs:
+            return r.intervalMs > 0 ? QString::number(r.intervalMs) : QString();
+        case LatencyMs:
+            return r.latencyMs >= 0 ? QString::number(r.latencyMs, 'f', 1) : QString();
         case Request:
             return ExchangeText::hex(r.request);
         case Reply:
@@ -131,6 +139,10 @@ QVariant ExchangeTableModel::headerData(int section, Qt::Orientation orientation
             return QStringLiteral("Outcome");
         case ReplyMs:
             return QStringLiteral("Reply ms");
+        case IntervalMs:
+            return QStringLiteral("Interval ms");
+        case LatencyMs:
+            return QStringLiteral("Latency ms");
         case Request:
             return QStringLiteral("Request (hex)");
         case Reply:

@@ -19,7 +19,20 @@ class ExchangeTableModel : public QAbstractTableModel, public IExchangeObserver 
 public:
     static constexpr int kCapacity = 10000;
     static constexpr int kFlushMs = 100;
-    enum Column { Time, Window, Function, Start, Count, Outcome, ReplyMs, Request, Reply, ColumnCount };
+    enum Column {
+        Time,
+        Window,
+        Function,
+        Start,
+        Count,
+        Outcome,
+        ReplyMs,
+        IntervalMs,
+        LatencyMs,
+        Request,
+        Reply,
+        ColumnCount
+    };
     // Qt::UserRole of the Outcome column: the outcome as an int (ExchangeOutcome), for filters.
     static constexpr int OutcomeRole = Qt::UserRole;
     // The text a file gets where it differs from the one shown: the Time column with its date.
@@ -49,6 +62,8 @@ private:
         QByteArray request;
         QByteArray reply;
         float replyMs;
+        float latencyMs;  // negative: not measured
+        qint32 intervalMs;
         qint32 winId;
         qint16 start;
         qint16 count;

@@ -24,14 +24,19 @@ QString time(qint64 msSinceEpoch) {
 }
 
 QString traceLine(const LinkExchange& x) {
-    return QStringLiteral("%1 %2 fn %3 start %4 count %5 %6 %7 ms %8 > %9")
+    // The interval and latency follow as "interval N ms" and "latency N.N ms" where the host gave them.
+    QString timing;
+    if (x.intervalMs > 0) timing += QStringLiteral(" interval %1 ms").arg(x.intervalMs);
+    if (x.latencyUs >= 0)
+        timing += QStringLiteral(" latency %1 ms").arg(double(x.latencyUs) / 1000, 0, 'f', 1);
+    return QStringLiteral("%1 %2 fn %3 start %4 count %5 %6 %7 ms%8 %9 > %10")
         .arg(time(x.sentAtMs), windowName(x.winId))
         .arg(x.function)
         .arg(x.startingReg)
         .arg(x.count)
         .arg(outcomeText(x.outcome, x.exceptionCode))
         .arg(x.replyMs(), 0, 'f', 1)
-        .arg(hex(x.request), x.reply.isEmpty() ? QStringLiteral("-") : hex(x.reply));
+        .arg(timing, hex(x.request), x.reply.isEmpty() ? QStringLiteral("-") : hex(x.reply));
 }
 
 }  // namespace ExchangeText

@@ -16,7 +16,8 @@ namespace ExchangeText {
 [[nodiscard]] QString hex(QByteArrayView bytes);
 // Local time with milliseconds, "2026-12-10 09:54:15.123".
 [[nodiscard]] QString time(qint64 msSinceEpoch);
-// One line: time, window name, function, start, count, outcome, reply ms, request > reply bytes.
+// One line: time, window name, function, start, count, outcome, reply ms, the interval and latency
+// where known, request > reply bytes.
 [[nodiscard]] QString traceLine(const LinkExchange& x);
 
 }  // namespace ExchangeText

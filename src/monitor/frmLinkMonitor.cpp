@@ -116,12 +116,12 @@ frmLinkMonitor::frmLinkMonitor(CMsgManager* manager, QWidget* parent)
     splitter->addWidget(m_blockView);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 2);
-    setColumnWidths(
-        m_exchangeView,
-        {QStringLiteral("23:59:59.999"), QStringLiteral("Load Control Time Delays"), QStringLiteral("16"),
-         QStringLiteral("1350"), QStringLiteral("123"), QStringLiteral("exception 2"),
-         QStringLiteral("9999.9"), QStringLiteral("00 10 05 46 00 01 02 00 00 00 00"),
-         QStringLiteral("00 03 1C 0A D3 0A D0 0A D6 0A D2 0A D3 0A D0 0A D6 0A D2 0A D3")});
+    setColumnWidths(m_exchangeView,
+                    {QStringLiteral("23:59:59.999"), QStringLiteral("Load Control Time Delays"),
+                     QStringLiteral("16"), QStringLiteral("1350"), QStringLiteral("123"),
+                     QStringLiteral("exception 2"), QStringLiteral("9999.9"), QStringLiteral("32767"),
+                     QStringLiteral("999.9"), QStringLiteral("00 10 05 46 00 01 02 00 00 00 00"),
+                     QStringLiteral("00 03 1C 0A D3 0A D0 0A D6 0A D2 0A D3 0A D0 0A D6 0A D2 0A D3")});
     setColumnWidths(m_blockView, {QStringLiteral("Load Control Time Delays"), QStringLiteral("1350"),
                                   QStringLiteral("123"), QStringLiteral("999999"), QStringLiteral("999999"),
                                   QStringLiteral("99999"), QStringLiteral("99999"), QStringLiteral("99999"),

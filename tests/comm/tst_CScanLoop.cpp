@@ -2,6 +2,7 @@
 // whose port 0 is a scripted device. Nothing a tick runs into may leave it: not a MessageReady
 // handler that throws, not a packet whose query cannot be built.
 
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 #include <stdexcept>
@@ -57,6 +58,16 @@ PacketPtr makePacket(qint16 winID, qint32 msgType, qint16 start, qint16 count, b
 int startOf(const QByteArray& frame) { return (quint8(frame[2]) << 8 | quint8(frame[3])) + 1; }
 
 }  // namespace
+
+// Keeps what the manager reports of each exchange.
+struct ExchangeRecorder : IExchangeObserver {
+    QList<LinkExchange> seen;
+    void exchangeClosed(const LinkExchange& x) override {
+        LinkExchange copy = x;
+        copy.reply = QByteArrayView();  // a view of the manager's buffer, gone after the call
+        seen.append(copy);
+    }
+};
 
 class TestScanLoop : public QObject {
     Q_OBJECT
@@ -204,6 +215,9 @@ void TestScanLoop::automaticHoldsOnceForALateReply() {
     QFETCH(bool, arrives);
     loop->setAutomaticScanRate(true);
     manager->AddMsgPacket(makePacket(3, 3, 2, 2, true));
+    ExchangeRecorder recorder;
+    manager->addExchangeObserver(&recorder);
+    const auto detach = qScopeGuard([&] { manager->removeExchangeObserver(&recorder); });
     QSignalSpy ready(manager, &CMsgManager::MessageReady);
     QSignalSpy ticked(loop, &CScanLoop::ticked);
     // Replies come at once, so the estimate comes down from its safe start.
@@ -219,6 +233,12 @@ void TestScanLoop::automaticHoldsOnceForALateReply() {
     port->replies = {QByteArray()};  // this request is not answered in its interval
     loop->tick();
     QCOMPARE(ready.count(), 60);  // the reply to the request before
+    const int given = loop->lastIntervalMs();
+    // Each report carries the wait its exchange was given and, for a whole reply, its latency.
+    QCOMPARE(recorder.seen.size(), 60);
+    QCOMPARE(recorder.seen.last().outcome, ExchangeOutcome::Valid);
+    QCOMPARE(recorder.seen.last().latencyUs, loop->lastLatencyUs());
+    QVERIFY(recorder.seen.last().intervalMs > 0);
     // Its tick finds nothing: one more wait, in which nothing is collected, sent or reported.
     loop->tick();
     QCOMPARE(port->written.size(), 61);
@@ -230,6 +250,11 @@ void TestScanLoop::automaticHoldsOnceForALateReply() {
     loop->tick();
     QCOMPARE(ready.count(), arrives ? 61 : 60);
     QCOMPARE(loop->lastLatencyUs() >= 0, arrives);
+    // The late exchange is reported once, with the wait set at its send and the latency measured.
+    QCOMPARE(recorder.seen.size(), 61);
+    QCOMPARE(recorder.seen.last().outcome, arrives ? ExchangeOutcome::Valid : ExchangeOutcome::NoReply);
+    QCOMPARE(recorder.seen.last().intervalMs, given);
+    QCOMPARE(recorder.seen.last().latencyUs >= 0, arrives);
     QCOMPARE(port->written.size(), 62);  // and the next request goes out
     QCOMPARE(ticked.count(), 62);
     // Either way the exchanges that follow wait longer at once.

@@ -385,10 +385,12 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QList<QByteArray> lines = f.readAll().split('\n');
         QCOMPARE(lines.size(), 20 + 2);  // header, 20 rows, and the empty rest after the last line end
-        QCOMPARE(lines[0],
-                 QByteArray("Time,Window,Function,Start,Count,Outcome,Reply ms,Request (hex),Reply (hex)\r"));
+        QCOMPARE(
+            lines[0],
+            QByteArray("Time,Window,Function,Start,Count,Outcome,Reply ms,Interval ms,Latency ms,Request "
+                       "(hex),Reply (hex)\r"));
         const QList<QByteArray> first = lines[1].chopped(1).split(',');
-        QCOMPARE(first.size(), 9);
+        QCOMPARE(first.size(), 11);
         QVERIFY2(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}$"))
                      .match(QString::fromLatin1(first[0]))
                      .hasMatch(),
@@ -398,8 +400,10 @@ private slots:
         QCOMPARE(first[3], QByteArray("2"));
         QCOMPARE(first[4], QByteArray("14"));
         QVERIFY(first[5] == "valid" || first[5] == "no reply");
-        QCOMPARE(first[7], ExchangeText::hex(line.host.sent[0]).toLatin1());
-        QCOMPARE(first[8].isEmpty(), first[5] == "no reply");
+        // A fake host tells no interval or latency: those fields stay empty.
+        QVERIFY(first[7].isEmpty() && first[8].isEmpty());
+        QCOMPARE(first[9], ExchangeText::hex(line.host.sent[0]).toLatin1());
+        QCOMPARE(first[10].isEmpty(), first[5] == "no reply");
     }
 };
 
