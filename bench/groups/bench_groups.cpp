@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "BenchMachine.h"
 #include "GroupTestRig.h"
 #include "files/WindowCatalogue.h"
 #include "groups/CDisplayWindow.h"
@@ -27,24 +28,9 @@
 
 namespace {
 
-struct Stats {
-    double p10, median, p90;
-};
-
-Stats stats(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    auto at = [&v](double q) { return v[std::size_t(q * double(v.size() - 1))]; };
-    return {at(0.1), at(0.5), at(0.9)};
-}
-
-QString cpuModel() {
-    QFile f("/proc/cpuinfo");
-    if (f.open(QIODevice::ReadOnly))
-        for (const QByteArray& line : f.readAll().split('\n'))
-            if (line.startsWith("model name"))
-                return QString::fromLatin1(line.mid(line.indexOf(':') + 1).trimmed());
-    return QSysInfo::currentCpuArchitecture();
-}
+using bench::cpuModel;
+using bench::Stats;
+using bench::stats;
 
 void print(const char* what, const Stats& s, std::size_t n) {
     std::printf("%-52s median %8.2f us   p10 %8.2f   p90 %8.2f   (n=%zu)\n", what, s.median, s.p10, s.p90, n);

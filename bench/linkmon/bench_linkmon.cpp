@@ -28,6 +28,7 @@
 #include <memory>
 #include <vector>
 
+#include "BenchMachine.h"
 #include "GroupTestRig.h"
 #include "app/ConnectionStatus.h"
 #include "comm/LinkWatch.h"
@@ -35,32 +36,10 @@
 
 namespace {
 
-struct Stats {
-    double p10, median, p90;
-};
-
-Stats stats(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    auto at = [&v](double q) { return v[std::size_t(q * double(v.size() - 1))]; };
-    return {at(0.1), at(0.5), at(0.9)};
-}
-
-QString cpuModel() {
-    QFile f("/proc/cpuinfo");
-    if (f.open(QIODevice::ReadOnly))
-        for (const QByteArray& line : f.readAll().split('\n'))
-            if (line.startsWith("model name"))
-                return QString::fromLatin1(line.mid(line.indexOf(':') + 1).trimmed());
-    return QSysInfo::currentCpuArchitecture();
-}
-
-long rssKiB() {
-    QFile f("/proc/self/status");
-    if (f.open(QIODevice::ReadOnly))
-        for (const QByteArray& line : f.readAll().split('\n'))
-            if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
+using bench::cpuModel;
+using bench::residentKiB;
+using bench::Stats;
+using bench::stats;
 
 void print(const char* what, const Stats& s, std::size_t n) {
     std::printf("%-46s median %8.2f us   p10 %8.2f   p90 %8.2f   (n=%zu)\n", what, s.median, s.p10, s.p90, n);
@@ -131,14 +110,14 @@ int main(int argc, char** argv) {
     std::vector<std::pair<int, long>> rss;
     {
         Bench b(Setup::MonitorOpen);
-        rss.emplace_back(0, rssKiB());
+        rss.emplace_back(0, residentKiB());
         for (int i = 1; i <= exchanges; ++i) {
             b.tick(nullptr);
             if (i % 50 == 0) {
                 b.monitor->exchanges().flush();
                 QApplication::processEvents();
             }
-            if (i % (exchanges / 10) == 0) rss.emplace_back(i, rssKiB());
+            if (i % (exchanges / 10) == 0) rss.emplace_back(i, residentKiB());
         }
         std::printf("monitor rows at the end: %d (of %d exchanges)\n", b.monitor->exchanges().rowCount(),
                     exchanges);

@@ -23,12 +23,16 @@
 #include <cstdio>
 #include <optional>
 
+#include "BenchMachine.h"
 #include "comm/CMsgManager.h"
 #include "comm/CScanLoop.h"
 #include "sim/FaultConfig.h"
 #include "sim/SimProcess.h"
 
 namespace {
+
+using bench::cpuModel;
+using bench::loadAverage;
 
 constexpr int kFirstRegister = 150;
 constexpr int kRegisters = 100;
@@ -44,24 +48,6 @@ struct Trial {
     qint64 firstLost = 0;       // 1-based poll number of the first lost reply (0: none)
     double meanPeriodMs = 0.0;  // measured time between sends
 };
-
-QString cpuModel() {
-    QFile f(QStringLiteral("/proc/cpuinfo"));
-    if (f.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : f.readAll().split('\n')) {
-            if (line.startsWith("model name"))
-                return QString::fromLatin1(line.mid(line.indexOf(':') + 1).trimmed());
-        }
-    }
-    return QSysInfo::currentCpuArchitecture();
-}
-
-QString loadAverage() {
-    QFile f(QStringLiteral("/proc/loadavg"));
-    if (!f.open(QIODevice::ReadOnly)) return QStringLiteral("n/a");
-    const QList<QByteArray> parts = f.readAll().split(' ');
-    return QString::fromLatin1(parts.mid(0, 3).join(' '));
-}
 
 // The engine on one connection for the whole benchmark: the simulator, like a controller, needs a
 // moment to notice a new client after a hang-up, which would cost every fresh connection its first

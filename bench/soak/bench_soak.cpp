@@ -30,6 +30,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "BenchMachine.h"
 #include "comm/CMsgManager.h"
 #include "comm/CScanLoop.h"
 #include "sim/BuiltInController.h"
@@ -39,6 +40,10 @@
 #include "sim/SimulatedPort.h"
 
 namespace {
+
+using bench::cpuModel;
+using bench::loadAverage;
+using bench::residentKiB;
 
 struct Block {
     int start;
@@ -51,32 +56,6 @@ constexpr double kDrop = 0.10;
 constexpr double kCrc = 0.05;
 constexpr double kTruncate = 0.05;
 constexpr double kStray = 0.05;
-
-qint64 residentKiB() {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : f.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    }
-    return -1;
-}
-
-QString cpuModel() {
-    QFile f(QStringLiteral("/proc/cpuinfo"));
-    if (f.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : f.readAll().split('\n')) {
-            if (line.startsWith("model name"))
-                return QString::fromLatin1(line.mid(line.indexOf(':') + 1).trimmed());
-        }
-    }
-    return QSysInfo::currentCpuArchitecture();
-}
-
-QString loadAverage() {
-    QFile f(QStringLiteral("/proc/loadavg"));
-    if (!f.open(QIODevice::ReadOnly)) return QStringLiteral("n/a");
-    return QString::fromLatin1(f.readAll().split(' ').mid(0, 3).join(' '));
-}
 
 int intArg(const QStringList& args, const QString& name, int fallback) {
     const qsizetype i = args.indexOf(name);

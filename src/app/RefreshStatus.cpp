@@ -24,9 +24,12 @@ QString RefreshStatus::text(qint64 ms) {
 
 void RefreshStatus::update() {
     if (!m_label) return;
-    const QString now =
-        m_loop.isScanning() && m_loop.COM_IsOpen() ? text(m_loop.refreshCycleMs()) : QString();
-    // Set only when it changes: the label is not repainted on every tick.
-    if (now != m_label->text()) m_label->setText(now);
+    const qint64 ms = m_loop.isScanning() && m_loop.COM_IsOpen() ? m_loop.refreshCycleMs() : -1;
+    // Runs after every tick: the text is made and set only when the tenths shown change.
+    const qint64 tenths = ms < 0 ? -1 : (ms + 50) / 100;
+    if (tenths == m_shownTenths) return;
+    m_shownTenths = tenths;
+    const QString now = text(ms);
+    m_label->setText(now);
     m_label->setVisible(!now.isEmpty());
 }

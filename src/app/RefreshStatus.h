@@ -26,4 +26,5 @@ public:
 private:
     CScanLoop& m_loop;
     QPointer<QLabel> m_label;
+    qint64 m_shownTenths = -1;  // what the label shows; -1: nothing
 };

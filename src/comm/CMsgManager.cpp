@@ -3,18 +3,10 @@
 #include <QDateTime>
 #include <QScopeGuard>
 #include <algorithm>
-#include <chrono>
 
+#include "base/Clock.h"
 #include "base/ComponentError.h"
 #include "comm/IScanHost.h"
-
-namespace {
-qint64 steadyNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-}  // namespace
 
 CMsgManager::CMsgManager(QObject* parent) : QObject(parent) {}
 
@@ -126,9 +118,7 @@ qint32 CMsgManager::BuildResponse() {
     } catch (...) {
         // More bytes than any reply: a flood, which checks as no frame.
         if (m_exchangeOpen) {
-            if (m_detail)
-                m_exchange->reply = QByteArrayView(reinterpret_cast<const char*>(m_receiveBuffer.data()),
-                                                   qBound(0, m_receiveCount, kReceiveBufferSize));
+            if (m_detail) m_exchange->reply = collected();
             closeExchange(ExchangeOutcome::CrcError);
         }
         m_receiveCount = 0;
@@ -149,8 +139,7 @@ void CMsgManager::StoreMsgData() {
     const auto tell = qScopeGuard([&] {
         if (!m_exchangeOpen) return;
         if (m_detail) {
-            m_exchange->reply = QByteArrayView(reinterpret_cast<const char*>(m_receiveBuffer.data()),
-                                               qBound(0, m_receiveCount, kReceiveBufferSize));
+            m_exchange->reply = collected();
             // The host measured this collection just before handing it over.
             m_exchange->latencyUs = m_host ? m_host->ReplyLatencyUs() : -1;
         }
@@ -164,8 +153,7 @@ void CMsgManager::StoreMsgData() {
         // Only the bytes of the last collection are handed over: older bytes further on in the
         // buffer would let a truncated reply or a stray byte complete an earlier, intact frame and
         // deliver its values as the answer to this request.
-        m_codec.SetMessage(QByteArray(reinterpret_cast<const char*>(m_receiveBuffer.data()),
-                                      qBound(0, m_receiveCount, kReceiveBufferSize)));
+        m_codec.SetMessage(collected().toByteArray());
         if (m_sent) {
             // A rejected reply parsed earlier for the same request (nothing was sent since) may have
             // overwritten the fields a reply is completed from; put the request's back.
@@ -212,13 +200,18 @@ void CMsgManager::StoreMsgData() {
     }
 }
 
+QByteArrayView CMsgManager::collected() const {
+    return QByteArrayView(reinterpret_cast<const char*>(m_receiveBuffer.data()),
+                          qBound(0, m_receiveCount, kReceiveBufferSize));
+}
+
 ExchangeOutcome CMsgManager::classifyUnparsed(bool tooShort, quint8& exceptionCode) const {
-    const qint32 n = qBound(0, m_receiveCount, kReceiveBufferSize);
+    const QByteArrayView bytes = collected();
+    const auto n = static_cast<qint32>(bytes.size());
     const auto byte = [this](int i) { return m_receiveBuffer[static_cast<size_t>(i)]; };
     const auto checks = [&](int length) {
         if (length < 3 || length > n) return false;
-        const quint16 crc =
-            m_codec.Crc16(QByteArrayView(reinterpret_cast<const char*>(m_receiveBuffer.data()), length - 2));
+        const quint16 crc = m_codec.Crc16(bytes.first(length - 2));
         return byte(length - 2) == (crc & 0xFF) && byte(length - 1) == (crc >> 8);
     };
     // An exception reply is five bytes: slave, function | 0x80, code, CRC.
@@ -248,7 +241,12 @@ void CMsgManager::removeExchangeObserver(IExchangeObserver* observer) {
         return;
     }
     m_observers.erase(std::remove(m_observers.begin(), m_observers.end(), observer), m_observers.end());
+    observersChanged();
+}
+
+void CMsgManager::observersChanged() {
     updateDetail();
+    // Nobody left to tell: no exchange is kept open.
     if (m_observers.empty()) {
         m_exchangeOpen = false;
         m_exchange.reset();
@@ -280,11 +278,7 @@ void CMsgManager::tellObservers(Tell tell) {
     if (nested) return;
     if (std::find(m_observers.begin(), m_observers.end(), nullptr) != m_observers.end()) {
         m_observers.erase(std::remove(m_observers.begin(), m_observers.end(), nullptr), m_observers.end());
-        updateDetail();
-        if (m_observers.empty()) {
-            m_exchangeOpen = false;
-            m_exchange.reset();
-        }
+        observersChanged();
     }
 }
 
@@ -294,7 +288,7 @@ void CMsgManager::openExchange() {
     x.reply = QByteArrayView();
     if (m_detail) {
         x.request = m_transmitFrame;
-        x.sentNs = steadyNs();
+        x.sentNs = Clock::monotonicNs();
         // Wall-clock time from the steady clock and an offset taken now and then: one clock read per
         // send. A minute between offsets keeps a clock set by NTP off by no more than its slew.
         if (m_wallOffsetTakenNs == 0 || x.sentNs - m_wallOffsetTakenNs > 60'000'000'000LL) {
@@ -327,7 +321,7 @@ void CMsgManager::closeExchange(ExchangeOutcome outcome, quint8 exceptionCode) {
     std::unique_ptr<LinkExchange> x = std::move(m_exchange);
     x->outcome = outcome;
     x->exceptionCode = exceptionCode;
-    x->collectedNs = m_detail ? steadyNs() : 0;
+    x->collectedNs = m_detail ? Clock::monotonicNs() : 0;
     tellObservers([&x](IExchangeObserver& o) { o.exchangeClosed(*x); });
     // Reused for the next exchange (its buffers keep their capacity).
     if (!m_exchange && !m_observers.empty()) m_exchange = std::move(x);

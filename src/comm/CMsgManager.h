@@ -104,6 +104,10 @@ private:
     template <typename Tell>
     void tellObservers(Tell tell);
     void updateDetail();
+    // After observers were removed: the detail flag again, and no open exchange when none is left.
+    void observersChanged();
+    // The bytes of the last collection (a view of the receive buffer).
+    [[nodiscard]] QByteArrayView collected() const;
 
     qint32 m_currentWinID = 0;
     bool m_currentPersistent = false;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/Clock.h"
 #include "comm/CMsgManager.h"
 
 namespace {
@@ -68,7 +69,7 @@ bool CScanLoop::holdForLateReply() noexcept {
         if (waiting >= m_inFlight->replyBytes) return false;
         // The reply is late or still arriving: back off for the exchanges to come at once, and give
         // this one what its remaining bytes need on top of the (raised) latency, within its fixed rate.
-        const qint64 nowNs = CSerialService::monotonicNs();
+        const qint64 nowNs = Clock::monotonicNs();
         if (waiting > 0) {
             const qint64 firstNs = m_serial.lastArrivalNs() -
                                    CAutoScanRate::wireTimeNs(qint64(m_inFlight->requestBytes) + waiting);
@@ -124,7 +125,7 @@ void CScanLoop::measureReply(qint32 received) noexcept {
     // Without a notification since the send (a device that gives none) the bytes were seen now, at
     // the latest: such a sample is an upper bound and never counts as late.
     const bool notified = arrivalNs >= m_sentNs;
-    const qint64 seenNs = notified ? arrivalNs : CSerialService::monotonicNs();
+    const qint64 seenNs = notified ? arrivalNs : Clock::monotonicNs();
     if (received >= e.replyBytes) {
         const qint64 latencyUs = std::max<qint64>(0, seenNs - m_sentNs - CAutoScanRate::wireTimeNs(e)) / 1000;
         m_lastLatencyUs = latencyUs;
@@ -159,7 +160,7 @@ void CScanLoop::COM_Send(const QByteArray& frame) {
         m_timer.setInterval(exchange ? m_auto.intervalMs(*exchange, fixedMs) : fixedMs);
     }
     m_lastIntervalMs = m_timer.interval();
-    const qint64 sentNs = CSerialService::monotonicNs();
+    const qint64 sentNs = Clock::monotonicNs();
     m_serial.COM_Send(frame);
     m_sentNs = sentNs;
     m_inFlight = exchange;

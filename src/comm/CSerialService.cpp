@@ -5,8 +5,8 @@
 #include <QSerialPortInfo>
 #include <QTimer>
 #include <algorithm>
-#include <chrono>
 
+#include "base/Clock.h"
 #include "comm/SerialDeviceNames.h"
 
 namespace {
@@ -138,13 +138,7 @@ quint8 CSerialService::COM_Receive() {
     return static_cast<quint8>(c);
 }
 
-qint64 CSerialService::monotonicNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-void CSerialService::noteArrival() { m_lastArrivalNs = monotonicNs(); }
+void CSerialService::noteArrival() { m_lastArrivalNs = Clock::monotonicNs(); }
 
 // ---------------------------------------------------------------------------------------------------
 // Port selection

@@ -89,10 +89,9 @@ public:
     [[nodiscard]] qint64 bytesWaiting();
 
     // When received bytes were last handed to the program (the device's readyRead), on the steady
-    // clock of monotonicNs(); -1 before any. The scan loop times replies with it; the line is still
+    // clock of Clock::monotonicNs(); -1 before any. The scan loop times replies with it; the line is still
     // only read by the tick.
     [[nodiscard]] qint64 lastArrivalNs() const { return m_lastArrivalNs; }
-    [[nodiscard]] static qint64 monotonicNs();
 
     // --- Port selection ------------------------------------------------------------------------
     [[nodiscard]] static QString lineSettings() { return QStringLiteral("57600,N,8,1"); }
